@@ -1,0 +1,74 @@
+#include "model/ActionData.h"
+
+#include <cstddef>
+
+namespace tessarin {
+
+namespace {
+
+constexpr char kQuote = '"';
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u;
+}
+
+// Byte length of the character starting at `at`. A malformed sequence counts only as far as its
+// continuation bytes reach, so a bad byte never swallows the valid text after it.
+std::size_t CharacterLength(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t expected = 1;
+    if (lead >= 0xC0u && lead < 0xE0u) {
+        expected = 2;
+    } else if (lead >= 0xE0u && lead < 0xF0u) {
+        expected = 3;
+    } else if (lead >= 0xF0u && lead < 0xF8u) {
+        expected = 4;
+    }
+    std::size_t length = 1;
+    while (length < expected && at + length < text.size() &&
+           IsContinuationByte(text[at + length])) {
+        ++length;
+    }
+    return length;
+}
+
+}  // namespace
+
+std::string JoinActionData(std::string_view command, std::string_view parameters) {
+    std::string data;
+    data.reserve(command.size() + 1 + parameters.size());
+    for (std::size_t i = 0; i < command.size(); ++i) {
+        data += command[i];
+        // The editor wraps program paths in quotes even when the user already typed them.
+        if (command[i] == kQuote && i + 1 < command.size() && command[i + 1] == kQuote) {
+            ++i;
+        }
+    }
+    data += ' ';
+    data += parameters;
+    return data;
+}
+
+SplitData SplitActionData(std::string_view data) {
+    SplitData split;
+    // A quote can never be a UTF-8 continuation byte, so the byte search finds characters.
+    const std::size_t quote = data.empty() ? std::string_view::npos : data.find(kQuote, 1);
+    if (quote == std::string_view::npos) {
+        split.Command.reserve(data.size());
+        for (char c : data) {
+            if (c != kQuote) {
+                split.Command += c;
+            }
+        }
+        return split;
+    }
+    split.Command = std::string(data.substr(0, quote + 1));
+    // The separator is assumed rather than checked: whatever follows the quote is dropped.
+    const std::size_t separator = quote + 1;
+    if (separator < data.size()) {
+        split.Parameters = std::string(data.substr(separator + CharacterLength(data, separator)));
+    }
+    return split;
+}
+
+}  // namespace tessarin

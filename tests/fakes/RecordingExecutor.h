@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "actions/ActionExecutor.h"
+
+namespace tessarin::fakes {
+
+class RecordingExecutor : public ActionExecutor {
+  public:
+    void ExecuteAction(const std::string& caption, const std::string& data) override {
+        runs.emplace_back(caption, data);
+        if (onRun) {
+            onRun(caption, data);
+        }
+    }
+
+    std::vector<std::pair<std::string, std::string>> runs;
+    // Lets a test act inside a run, as a nested message loop would.
+    std::function<void(const std::string&, const std::string&)> onRun;
+};
+
+}  // namespace tessarin::fakes
