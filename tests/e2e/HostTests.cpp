@@ -10,7 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "TestPrograms.h"
+
 namespace {
+
+using tessarin::testsupport::ProgramFolder;
+using tessarin::testsupport::SendKeys;
 
 constexpr wchar_t kStoreKey[] = L"Software\\Tessarin";
 constexpr wchar_t kActionsKey[] = L"Software\\Tessarin\\Actions";
@@ -46,14 +51,6 @@ bool CopyTree(const wchar_t* from, const wchar_t* to) {
     return copied;
 }
 
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder;
-}
-
 void StoreValue(const std::wstring& name, const std::wstring& value) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kActionsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
@@ -81,26 +78,6 @@ std::wstring WindowText(HWND window) {
     const LRESULT length =
         SendMessageW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
     return std::wstring(buffer.data(), static_cast<std::size_t>(length));
-}
-
-bool SendKeys(const std::vector<WORD>& keys) {
-    std::wstring commandLine = L"\"" + ProgramFolder() + L"tessarin_sendkeys.exe\"";
-    for (WORD key : keys) {
-        commandLine += L" " + std::to_wstring(key);
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return false;
-    }
-    WaitForSingleObject(process.hProcess, 20000);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode == 0;
 }
 
 class Host : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "RecordingExecutor.h"
+#include "TestPrograms.h"
 #include "hotkeys/HotkeyNotation.h"
 #include "hotkeys/Hotkeys.h"
 #include "platform/win32/HotkeyHook.h"
@@ -20,49 +21,11 @@
 namespace tessarin {
 namespace {
 
+using testsupport::SendKeys;
 using Runs = std::vector<std::pair<std::string, std::string>>;
 
 constexpr int kSentinelId = 0x2222;  // a hotkey registered beside the rows, to know input arrived
 constexpr UINT kSentinelKey = VK_F9;
-
-std::wstring SendKeysPath() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder + L"tessarin_sendkeys.exe";
-}
-
-// Runs the key sender and keeps this thread's messages flowing while it works.
-bool SendKeys(const std::vector<UINT>& keys) {
-    std::wstring commandLine = L"\"" + SendKeysPath() + L"\"";
-    for (UINT key : keys) {
-        commandLine += L" " + std::to_wstring(key);
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return false;
-    }
-    DWORD exitCode = 1;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        const DWORD wait = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) {
-            GetExitCodeProcess(process.hProcess, &exitCode);
-            break;
-        }
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&message);
-        }
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode == 0;
-}
 
 class HotkeySpine : public ::testing::Test {
   protected:

@@ -1,0 +1,59 @@
+#pragma once
+
+// Starting the small test programs that are built beside every test executable.
+
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace tessarin::testsupport {
+
+inline std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder.resize(folder.find_last_of(L"\\/") + 1);
+    return folder;
+}
+
+// Pumps this thread's messages until the deadline passes or the handle is signalled.
+inline bool PumpUntilSignalled(HANDLE handle, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (MsgWaitForMultipleObjects(1, &handle, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            return true;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    }
+    return false;
+}
+
+// Types a key combination from a process of its own, as a user at the keyboard would, and keeps
+// this thread's messages flowing meanwhile. True when every key went out.
+inline bool SendKeys(const std::vector<UINT>& keys) {
+    std::wstring commandLine = L"\"" + ProgramFolder() + L"tessarin_sendkeys.exe\"";
+    for (UINT key : keys) {
+        commandLine += L" " + std::to_wstring(key);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return false;
+    }
+    DWORD exitCode = 1;
+    if (PumpUntilSignalled(process.hProcess, std::chrono::seconds(20))) {
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode == 0;
+}
+
+}  // namespace tessarin::testsupport
