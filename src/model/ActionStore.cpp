@@ -3,10 +3,127 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace tessarin {
+namespace {
 
-void LoadRegActions(const SettingsStore& store, ActionList& listView1) {
+constexpr const char* kJournalCount = "Count";
+constexpr const char* kJournalComplete = "Complete";
+constexpr const char* kJournalCompleteMark = "True";
+// Reads as "absent": no value the program writes can look like it.
+constexpr const char* kAbsent = "\x01";
+
+struct StoredAction {
+    std::string ActionType;
+    std::string Hotkey;
+    std::string Data;
+    std::string ActionIndex;
+
+    friend bool operator==(const StoredAction&, const StoredAction&) = default;
+};
+
+std::vector<StoredAction> ToStored(const ActionList& list) {
+    std::vector<StoredAction> stored;
+    stored.reserve(list.Count());
+    for (const ActionRecord& row : list) {
+        stored.push_back({row.ActionType, row.Hotkey, row.Data, std::to_string(row.ActionIndex)});
+    }
+    return stored;
+}
+
+void WriteEntry(SettingsStore& store, const char* section, std::size_t n,
+                const StoredAction& action) {
+    const std::string number = std::to_string(n);
+    store.SaveSetting(section, "ActionType" + number, action.ActionType);
+    store.SaveSetting(section, "Hotkey" + number, action.Hotkey);
+    store.SaveSetting(section, "Data" + number, action.Data);
+    store.SaveSetting(section, "ActionIndex" + number, action.ActionIndex);
+}
+
+StoredAction ReadEntry(const SettingsStore& store, const char* section, std::size_t n) {
+    const std::string number = std::to_string(n);
+    return {store.GetSetting(section, "ActionType" + number, kAbsent),
+            store.GetSetting(section, "Hotkey" + number, kAbsent),
+            store.GetSetting(section, "Data" + number, kAbsent),
+            store.GetSetting(section, "ActionIndex" + number, kAbsent)};
+}
+
+// The section as it must stand after a save of these actions.
+bool SectionHolds(const SettingsStore& store, const char* section,
+                  const std::vector<StoredAction>& actions, std::size_t clearedUpTo) {
+    for (std::size_t n = 1; n <= actions.size(); ++n) {
+        if (!(ReadEntry(store, section, n) == actions[n - 1])) {
+            return false;
+        }
+    }
+    const StoredAction absent{kAbsent, kAbsent, kAbsent, kAbsent};
+    for (std::size_t n = actions.size() + 1; n <= clearedUpTo; ++n) {
+        if (!(ReadEntry(store, section, n) == absent)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The store's own layout: every position up to 200 removed, then the list written from 1.
+void ReplaceActionsSection(SettingsStore& store, const std::vector<StoredAction>& actions) {
+    for (std::size_t n = 1; n <= kMaxStoredActions; ++n) {
+        const std::string number = std::to_string(n);
+        store.DeleteSetting(kActionsSection, "ActionType" + number);
+        store.DeleteSetting(kActionsSection, "Hotkey" + number);
+        store.DeleteSetting(kActionsSection, "Data" + number);
+        store.DeleteSetting(kActionsSection, "ActionIndex" + number);
+    }
+    for (std::size_t n = 1; n <= actions.size(); ++n) {
+        WriteEntry(store, kActionsSection, n, actions[n - 1]);
+    }
+}
+
+void DropJournal(SettingsStore& store) {
+    // The mark goes first: whatever stops the removal leaves a journal that reads as incomplete.
+    store.DeleteSetting(kActionsJournalSection, kJournalComplete);
+    store.DeleteSection(kActionsJournalSection);
+}
+
+// Puts the journal's list into "Actions"; the journal stays until "Actions" is seen to hold it,
+// so a store that failed a write gets another chance at the next load.
+void ApplyJournal(SettingsStore& store, const std::vector<StoredAction>& actions) {
+    ReplaceActionsSection(store, actions);
+    if (SectionHolds(store, kActionsSection, actions, kMaxStoredActions)) {
+        DropJournal(store);
+    }
+}
+
+}  // namespace
+
+void RecoverActionsJournal(SettingsStore& store) {
+    const std::string complete = store.GetSetting(kActionsJournalSection, kJournalComplete, "");
+    const std::string countText = store.GetSetting(kActionsJournalSection, kJournalCount, "");
+    if (complete != kJournalCompleteMark) {
+        // Nothing, or a copy that was never finished: "Actions" still holds the last full save.
+        DropJournal(store);
+        return;
+    }
+    const std::optional<std::int32_t> count = ParseStoredInteger(countText);
+    if (!count || *count < 0) {
+        DropJournal(store);
+        return;
+    }
+    std::vector<StoredAction> actions;
+    for (std::size_t n = 1; n <= static_cast<std::size_t>(*count); ++n) {
+        actions.push_back(ReadEntry(store, kActionsJournalSection, n));
+        if (actions.back().ActionType == kAbsent) {
+            // A journal marked complete that lacks an entry was not written by this program.
+            DropJournal(store);
+            return;
+        }
+    }
+    ApplyJournal(store, actions);
+}
+
+void LoadRegActions(SettingsStore& store, ActionList& listView1) {
+    RecoverActionsJournal(store);
     for (std::size_t n = 1; n <= kMaxStoredActions; ++n) {
         const std::string number = std::to_string(n);
         ActionRecord record;
@@ -25,7 +142,30 @@ void LoadRegActions(const SettingsStore& store, ActionList& listView1) {
     }
 }
 
-std::optional<std::int32_t> ParseStoredInteger(std::string_view text) {
+void SaveRegActions(SettingsStore& store, const ActionList& listView1) {
+    RecoverActionsJournal(store);
+    const std::vector<StoredAction> actions = ToStored(listView1);
+
+    store.SaveSetting(kActionsJournalSection, kJournalCount, std::to_string(actions.size()));
+    for (std::size_t n = 1; n <= actions.size(); ++n) {
+        WriteEntry(store, kActionsJournalSection, n, actions[n - 1]);
+    }
+    // A copy the store did not take whole is never marked: "Actions" then stays as it was.
+    if (store.GetSetting(kActionsJournalSection, kJournalCount, "") !=
+            std::to_string(actions.size()) ||
+        !SectionHolds(store, kActionsJournalSection, actions, 0)) {
+        DropJournal(store);
+        return;
+    }
+    store.SaveSetting(kActionsJournalSection, kJournalComplete, kJournalCompleteMark);
+    if (store.GetSetting(kActionsJournalSection, kJournalComplete, "") != kJournalCompleteMark) {
+        DropJournal(store);
+        return;
+    }
+    ApplyJournal(store, actions);
+}
+
+std::optional<double> ParseStoredNumber(std::string_view text) {
     std::size_t i = 0;
     auto skipBlanks = [&] {
         while (i < text.size() && text[i] == ' ') {
@@ -55,8 +195,16 @@ std::optional<std::int32_t> ParseStoredInteger(std::string_view text) {
     if (digits == 0 || i != text.size()) {
         return std::nullopt;
     }
-    double value = whole + fraction;
-    value = std::nearbyint(negative ? -value : value);  // the default mode rounds half to even
+    const double value = whole + fraction;
+    return negative ? -value : value;
+}
+
+std::optional<std::int32_t> ParseStoredInteger(std::string_view text) {
+    const std::optional<double> number = ParseStoredNumber(text);
+    if (!number) {
+        return std::nullopt;
+    }
+    const double value = std::nearbyint(*number);  // the default mode rounds half to even
     if (value < std::numeric_limits<std::int32_t>::min() ||
         value > std::numeric_limits<std::int32_t>::max()) {
         return std::nullopt;

@@ -15,6 +15,8 @@ class SettingsStore {
     virtual void SaveSetting(const std::string& section, const std::string& key,
                              const std::string& value) = 0;
     virtual void DeleteSetting(const std::string& section, const std::string& key) = 0;
+    // Removes a whole section with every key in it; an absent section is no error.
+    virtual void DeleteSection(const std::string& section) = 0;
 };
 
 }  // namespace tessarin

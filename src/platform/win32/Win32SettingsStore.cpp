@@ -76,4 +76,8 @@ void Win32SettingsStore::DeleteSetting(const std::string& section, const std::st
     RegCloseKey(handle);
 }
 
+void Win32SettingsStore::DeleteSection(const std::string& section) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, SectionPath(section).c_str());
+}
+
 }  // namespace tessarin::win32

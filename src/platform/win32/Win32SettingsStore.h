@@ -18,6 +18,7 @@ class Win32SettingsStore : public SettingsStore {
     void SaveSetting(const std::string& section, const std::string& key,
                      const std::string& value) override;
     void DeleteSetting(const std::string& section, const std::string& key) override;
+    void DeleteSection(const std::string& section) override;
 
   private:
     std::wstring SectionPath(const std::string& section) const;

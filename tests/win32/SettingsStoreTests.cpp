@@ -1,0 +1,119 @@
+// The action list through the real registry: what goes in comes back, in the layout other
+// tools read (HKEY_CURRENT_USER\Software\<application>\<section>, one REG_SZ per key).
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/ActionStore.h"
+#include "platform/win32/Win32SettingsStore.h"
+#include "platform/win32/WideString.h"
+
+namespace tessarin {
+namespace {
+
+// Never the user's own store: the same layout under an application name of the tests' own.
+constexpr const char* kApplication = "Tessarin Store Tests";
+constexpr wchar_t kApplicationKey[] = L"Software\\Tessarin Store Tests";
+
+class RegistryStore : public ::testing::Test {
+  protected:
+    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey); }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey); }
+
+    static bool KeyExists(const std::wstring& path) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+            return false;
+        }
+        RegCloseKey(key);
+        return true;
+    }
+
+    win32::Win32SettingsStore store_{kApplication};
+};
+
+TEST_F(RegistryStore, ActionListRoundTripsThroughTheRegistry) {
+    ActionList list;
+    const std::string longText(10000, 'x');
+    const struct {
+        const char* type;
+        const char* hotkey;
+        std::string data;
+        std::int32_t index;
+    } rows[] = {
+        {"Open File/Folder", "CTRL + ALT + K", "\"C:\\Program Files\\Ω ü 日本\\a.exe\" -x \"y\"",
+         2},
+        {"Paste Text", "WIN + SHIFT + [LARROW]", longText + "\r\nend", 30},
+        {"Mute", "", "", 28},
+        {"Go to URL", "ALT + F5", "http://example.test/?q=\"é\" ", 6},
+    };
+    for (const auto& row : rows) {
+        ActionRecord record;
+        record.ActionType = row.type;
+        record.Hotkey = row.hotkey;
+        record.Data = row.data;
+        record.ActionIndex = row.index;
+        list.Add(record);
+    }
+    SaveRegActions(store_, list);
+
+    ActionList loaded;
+    LoadRegActions(store_, loaded);
+    ASSERT_EQ(loaded.Count(), list.Count());
+    for (std::size_t n = 1; n <= list.Count(); ++n) {
+        EXPECT_EQ(loaded.At(n).ActionType, list.At(n).ActionType) << n;
+        EXPECT_EQ(loaded.At(n).Hotkey, list.At(n).Hotkey) << n;
+        EXPECT_EQ(loaded.At(n).Data, list.At(n).Data) << n;
+        EXPECT_EQ(loaded.At(n).ActionIndex, list.At(n).ActionIndex) << n;
+    }
+    EXPECT_FALSE(KeyExists(std::wstring(kApplicationKey) + L"\\Actions Journal"));
+}
+
+TEST_F(RegistryStore, ValuesAreNamedByKeyAndStoredAsRegSz) {
+    ActionList list;
+    ActionRecord record;
+    record.ActionType = "Logoff";
+    record.Hotkey = "CTRL + L";
+    record.Data = " ";
+    record.ActionIndex = 21;
+    list.Add(record);
+    SaveRegActions(store_, list);
+
+    const struct {
+        const wchar_t* name;
+        const wchar_t* value;
+    } expected[] = {
+        {L"ActionType1", L"Logoff"},
+        {L"Hotkey1", L"CTRL + L"},
+        {L"Data1", L" "},
+        {L"ActionIndex1", L"21"},
+    };
+    const std::wstring section = std::wstring(kApplicationKey) + L"\\Actions";
+    for (const auto& e : expected) {
+        wchar_t buffer[64] = {};
+        DWORD size = sizeof(buffer);
+        DWORD type = 0;
+        ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, section.c_str(), e.name, RRF_RT_ANY, &type,
+                               buffer, &size),
+                  ERROR_SUCCESS)
+            << win32::Narrow(e.name);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        EXPECT_STREQ(buffer, e.value);
+    }
+}
+
+TEST_F(RegistryStore, AbsentValuesReadAsTheDefaultAndDeletesAreQuiet) {
+    EXPECT_EQ(store_.GetSetting("Settings", "Icon", "#DEFAULT#"), "#DEFAULT#");
+    store_.DeleteSetting("Settings", "Icon");
+    store_.DeleteSection("Nothing Here");
+    store_.SaveSetting("Settings", "Icon", "");
+    EXPECT_EQ(store_.GetSetting("Settings", "Icon", "#DEFAULT#"), "");
+    store_.DeleteSetting("Settings", "Icon");
+    EXPECT_EQ(store_.GetSetting("Settings", "Icon", "#DEFAULT#"), "#DEFAULT#");
+}
+
+}  // namespace
+}  // namespace tessarin
