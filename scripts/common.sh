@@ -58,21 +58,30 @@ tessarin_start_display() {
 }
 
 # The project's own Wine prefix under build/, made once, with every Wine program opening inside
-# one 1280x800 desktop so that windows, focus and the notification area behave as on Windows.
+# one 1280x800 desktop so that windows, focus and the notification area behave as on Windows, and
+# web pages associated with the browser as on any Windows installation. Bump the marker's number
+# when the preparation changes: older prefixes are then brought up to date.
 tessarin_wine_env() {
     export WINEPREFIX="${TESSARIN_WINEPREFIX:-$TESSARIN_ROOT/build/wineprefix}"
     export WINEARCH=win64
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ ! -f "$WINEPREFIX/.tessarin-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.tessarin-ready-2" ]; then
         say "Preparing the Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
-        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
+        local line
+        while read -r line; do
+            eval "wine reg add $line /f" >/dev/null 2>&1
+        done <<'KEYS'
+'HKCU\Software\Wine\Explorer' /v Desktop /d Default
+'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800
+'HKCR\.html' /ve /d htmlfile
+'HKCR\.htm' /ve /d htmlfile
+KEYS
         wineserver -w
-        touch "$WINEPREFIX/.tessarin-ready"
+        touch "$WINEPREFIX/.tessarin-ready-2"
     fi
 }
 

@@ -2,35 +2,13 @@
 
 #include <cstddef>
 
+#include "model/Utf8.h"
+
 namespace tessarin {
 
 namespace {
 
 constexpr char kQuote = '"';
-
-bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u;
-}
-
-// Byte length of the character starting at `at`. A malformed sequence counts only as far as its
-// continuation bytes reach, so a bad byte never swallows the valid text after it.
-std::size_t CharacterLength(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t expected = 1;
-    if (lead >= 0xC0u && lead < 0xE0u) {
-        expected = 2;
-    } else if (lead >= 0xE0u && lead < 0xF0u) {
-        expected = 3;
-    } else if (lead >= 0xF0u && lead < 0xF8u) {
-        expected = 4;
-    }
-    std::size_t length = 1;
-    while (length < expected && at + length < text.size() &&
-           IsContinuationByte(text[at + length])) {
-        ++length;
-    }
-    return length;
-}
 
 }  // namespace
 
@@ -66,7 +44,8 @@ SplitData SplitActionData(std::string_view data) {
     // The separator is assumed rather than checked: whatever follows the quote is dropped.
     const std::size_t separator = quote + 1;
     if (separator < data.size()) {
-        split.Parameters = std::string(data.substr(separator + CharacterLength(data, separator)));
+        split.Parameters =
+            std::string(data.substr(separator + Utf8CharacterLength(data, separator)));
     }
     return split;
 }
