@@ -1,17 +1,23 @@
-// Tessarin's host window for the hotkey spine: it loads the stored actions, registers their
-// hotkeys and shows every action a hotkey dispatches. The full main window, the notification
-// icon and the action executor replace the log pane as they arrive.
+// Tessarin's host window: it loads the stored actions, registers their hotkeys, performs every
+// action a hotkey dispatches and writes it into its log pane. The full main window, the
+// notification icon and the prompts replace the log pane as they arrive.
 
 #include <windows.h>
 
 #include <string>
 
+#include "actions/Executor.h"
 #include "hotkeys/Hotkeys.h"
 #include "model/ActionStore.h"
+#include "model/SettingsSection.h"
 #include "platform/win32/HotkeyHook.h"
 #include "platform/win32/Win32CodePage.h"
+#include "platform/win32/Win32DesktopPort.h"
 #include "platform/win32/Win32HotkeyPort.h"
+#include "platform/win32/Win32RawRegistry.h"
 #include "platform/win32/Win32SettingsStore.h"
+#include "platform/win32/Win32ShellPort.h"
+#include "platform/win32/Win32SystemPort.h"
 #include "platform/win32/WideString.h"
 
 namespace tessarin {
@@ -21,11 +27,14 @@ constexpr wchar_t kWindowClass[] = L"TessarinMainWindow";
 constexpr wchar_t kCaption[] = L"Tessarin v1.36";
 constexpr int kLogId = 100;
 
-// Stands in for the executor: every dispatched action is written to the log pane, so the user
-// and the end-to-end tests can see which row a hotkey reached.
+// Writes every dispatched action to the log pane before it runs, so the user and the end-to-end
+// tests can see which row a hotkey reached.
 class LogExecutor : public ActionExecutor {
   public:
-    void Attach(HWND log) { log_ = log; }
+    void Attach(HWND log, ActionExecutor& executor) {
+        log_ = log;
+        executor_ = &executor;
+    }
 
     void Append(const std::string& line) {
         if (log_ == nullptr) {
@@ -39,10 +48,37 @@ class LogExecutor : public ActionExecutor {
 
     void ExecuteAction(const std::string& caption, const std::string& data) override {
         Append("Run: " + caption + " | " + data);
+        if (executor_ != nullptr) {
+            executor_->ExecuteAction(caption, data);
+        }
     }
 
   private:
     HWND log_ = nullptr;
+    ActionExecutor* executor_ = nullptr;
+};
+
+// The open-mode options as stored; the Options menu that changes them comes with the main window.
+class StoredLaunchOptions : public LaunchOptionsSource {
+  public:
+    explicit StoredLaunchOptions(const StartupSettings& settings)
+        : options_{settings.OpenMaximized, settings.OpenNormal, settings.OpenMinimized,
+                   settings.DoNotReuse} {}
+    LaunchOptions CurrentLaunchOptions() const override { return options_; }
+
+  private:
+    LaunchOptions options_;
+};
+
+// Until the prompts exist a search or e-mail prompt answers as a cancelled one does, and says so.
+class PendingPrompts : public Prompts {
+  public:
+    explicit PendingPrompts(LogExecutor& log) : log_(log) {}
+    void ShowSearchPrompt() override { log_.Append("  (no search prompt yet: nothing searched)"); }
+    void ShowEmailPrompt() override { log_.Append("  (no e-mail prompt yet: nothing sent)"); }
+
+  private:
+    LogExecutor& log_;
 };
 
 struct Host {
@@ -144,7 +180,17 @@ int Run(HINSTANCE instance, int showCommand) {
     if (host.font != nullptr) {
         SendMessageW(host.log, WM_SETFONT, reinterpret_cast<WPARAM>(host.font), FALSE);
     }
-    host.executor.Attach(host.log);
+    const StoredLaunchOptions launchOptions(ReadStartupSettings(host.store));
+    PendingPrompts prompts(host.executor);
+    win32::Win32ShellPort shellPort;
+    win32::Win32SystemPort systemPort(host.window);
+    win32::Win32DesktopPort desktopPort(host.window);
+    win32::Win32RawRegistry rawRegistry;
+    SystemActions systemActions(systemPort, host.state);
+    WindowActions windowActions(desktopPort, rawRegistry,
+                                reinterpret_cast<WindowHandle>(host.window));
+    Executor executor(shellPort, launchOptions, prompts, systemActions, windowActions, host.state);
+    host.executor.Attach(host.log, executor);
 
     win32::Win32HotkeyPort port(host.window);
     Hotkeys hotkeys(host.list, port, host.executor, host.codePage, host.state);

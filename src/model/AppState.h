@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace tessarin {
 
 // The program-wide values that several windows and modules share. The app owns the one instance
@@ -8,6 +10,15 @@ struct AppState {
     // True after all hotkeys were registered over a non-empty list, false after they were all
     // released; it captions the two "Disable/Enable All Hotkeys" items.
     bool HotkeysEnabled = false;
+    // Whether the monitor is believed to be on; only the monitor action on the non-NT platform,
+    // which cannot ask the system, keeps it.
+    bool bMonitorOn = true;
+
+    // Handed between the executor and the two prompts: the engine a search prompt asks for, the
+    // encoded query it answers with (emptied after each search), and the last e-mail receiver.
+    std::string sSearchEngine;
+    std::string sSearchQuery;
+    std::string sEmailReceiver;
 };
 
 }  // namespace tessarin

@@ -134,7 +134,7 @@ class Host : public ::testing::Test {
 };
 
 TEST_F(Host, StoredHotkeyRunsItsActionAndClosingReleasesIt) {
-    StoreValue(L"ActionType1", L"Go to URL");
+    StoreValue(L"ActionType1", L"Paste Text");
     StoreValue(L"Hotkey1", L"CTRL + ALT + K");
     StoreValue(L"Data1", L"http://e2e.test/\u00e9 ");
     StoreValue(L"ActionIndex1", L"6");
@@ -148,12 +148,62 @@ TEST_F(Host, StoredHotkeyRunsItsActionAndClosingReleasesIt) {
     EXPECT_EQ(GlobalFindAtomW(L"TessarinAtom2"), 0);
 
     ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'K'}));
-    EXPECT_TRUE(LogContains(L"Run: Go to URL | http://e2e.test/\u00e9 \r\n"))
+    EXPECT_TRUE(LogContains(L"Run: Paste Text | http://e2e.test/\u00e9 \r\n"))
         << WindowText(log_).c_str();
 
     PostMessageW(window_, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(process_.hProcess, 15000), WAIT_OBJECT_0);
     EXPECT_EQ(GlobalFindAtomW(L"TessarinAtom1"), 0) << "the hotkey's atom outlived the program";
+}
+
+std::wstring TempFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    return std::wstring(path, length);
+}
+
+std::string ReadFirstLine(const std::wstring& path) {
+    std::string line;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return line;
+    }
+    char buffer[256] = {};
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
+    CloseHandle(file);
+    line.assign(buffer, read);
+    return line.substr(0, line.find_first_of("\r\n"));
+}
+
+TEST_F(Host, StoredHotkeyRunsAProgramWithItsParameters) {
+    const std::wstring script = TempFolder() + L"tessarin e2e mark.cmd";
+    const std::wstring marker = TempFolder() + L"tessarin e2e marker.txt";
+    DeleteFileW(marker.c_str());
+    {
+        HANDLE file =
+            CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        const char body[] = "@echo %~1 %2> \"%~dp0tessarin e2e marker.txt\"\r\n";
+        DWORD written = 0;
+        WriteFile(file, body, sizeof(body) - 1, &written, nullptr);
+        CloseHandle(file);
+    }
+    StoreValue(L"ActionType1", L"Open File/Folder");
+    StoreValue(L"Hotkey1", L"CTRL + ALT + M");
+    StoreValue(L"Data1", L"\"" + script + L"\" \"from the hotkey\" done");
+    Start();
+    ASSERT_TRUE(LogContains(L"Stored actions: 1"));
+
+    ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'M'}));
+    EXPECT_TRUE(WaitFor([&] { return ReadFirstLine(marker) == "from the hotkey done"; }))
+        << "marker: " << ReadFirstLine(marker);
+
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process_.hProcess, 15000), WAIT_OBJECT_0);
+    DeleteFileW(marker.c_str());
+    DeleteFileW(script.c_str());
 }
 
 TEST_F(Host, EmptyStoreStartsWithNoActions) {
