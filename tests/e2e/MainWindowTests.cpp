@@ -1,0 +1,381 @@
+// Tessarin.exe itself, started and driven from outside as a user (or Windows) would drive it:
+// through its window, its buttons, its menu commands and the keyboard. Effects are checked in
+// the store, the Run key, the list the window shows and files the actions write.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "RemoteControls.h"
+#include "TestPrograms.h"
+#include "ui/win32/MainWindowIds.h"
+
+namespace {
+
+using tessarin::testsupport::ProgramFolder;
+using tessarin::testsupport::ReadListView;
+using tessarin::testsupport::SelectListRow;
+using tessarin::testsupport::SendKeys;
+namespace ids = tessarin::win32::ids;
+
+constexpr wchar_t kStoreKey[] = L"Software\\Tessarin";
+// Where a user's own store waits while the tests run on a real Windows machine.
+constexpr wchar_t kBackupKey[] = L"Software\\Tessarin (saved by the end-to-end tests)";
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+bool KeyExists(HKEY root, const wchar_t* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+bool CopyTree(const wchar_t* from, const wchar_t* to) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, to);
+    HKEY source = nullptr;
+    HKEY target = nullptr;
+    bool copied = false;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
+        RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                        nullptr) == ERROR_SUCCESS) {
+        copied = RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
+    }
+    if (target != nullptr) {
+        RegCloseKey(target);
+    }
+    if (source != nullptr) {
+        RegCloseKey(source);
+    }
+    return copied;
+}
+
+void Store(const std::wstring& section, const std::wstring& name, const std::wstring& value) {
+    HKEY key = nullptr;
+    const std::wstring path = std::wstring(kStoreKey) + L"\\" + section;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+// A value as text; "<absent>" when there is none.
+std::wstring Stored(HKEY root, const std::wstring& path, const std::wstring& name) {
+    wchar_t buffer[2048] = {};
+    DWORD size = sizeof(buffer);
+    if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+        ERROR_SUCCESS) {
+        return L"<absent>";
+    }
+    return buffer;
+}
+
+std::wstring Setting(const std::wstring& section, const std::wstring& name) {
+    return Stored(HKEY_CURRENT_USER, std::wstring(kStoreKey) + L"\\" + section, name);
+}
+
+// Every value of the store and the two Run entries, to show that something left them alone.
+std::map<std::wstring, std::wstring> Snapshot() {
+    std::map<std::wstring, std::wstring> values;
+    for (const wchar_t* section : {L"Actions", L"Settings"}) {
+        HKEY key = nullptr;
+        const std::wstring path = std::wstring(kStoreKey) + L"\\" + section;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+            continue;
+        }
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[256];
+            DWORD nameSize = 256;
+            wchar_t data[2048] = {};
+            DWORD dataSize = sizeof(data);
+            if (RegEnumValueW(key, index, name, &nameSize, nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(data), &dataSize) != ERROR_SUCCESS) {
+                break;
+            }
+            values[path + L"\\" + name] = data;
+        }
+        RegCloseKey(key);
+    }
+    values[L"HKLM Run"] = Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
+    values[L"HKCU Run"] = Stored(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
+    return values;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition()) {
+            return true;
+        }
+        Sleep(50);
+    }
+    return condition();
+}
+
+std::wstring TempFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    return std::wstring(path, length);
+}
+
+std::string ReadFirstLine(const std::wstring& path) {
+    std::string line;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return line;
+    }
+    char buffer[256] = {};
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
+    CloseHandle(file);
+    line.assign(buffer, read);
+    return line.substr(0, line.find_first_of("\r\n"));
+}
+
+class Tessarin : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        // A store left behind by an interrupted run is the user's, not ours to overwrite.
+        if (KeyExists(HKEY_CURRENT_USER, kStoreKey) && !KeyExists(HKEY_CURRENT_USER, kBackupKey)) {
+            ASSERT_TRUE(CopyTree(kStoreKey, kBackupKey));
+        }
+    }
+
+    static void TearDownTestSuite() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+        if (KeyExists(HKEY_CURRENT_USER, kBackupKey) && CopyTree(kBackupKey, kStoreKey)) {
+            RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
+        }
+    }
+
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
+    }
+
+    void TearDown() override {
+        for (PROCESS_INFORMATION& process : processes_) {
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(process.hProcess, 1);
+                WaitForSingleObject(process.hProcess, 5000);
+            }
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
+    }
+
+    // Starts Tessarin.exe and returns its process; the main window is found once it exists.
+    HANDLE Launch(const std::wstring& arguments = L"") {
+        std::wstring commandLine = L"\"" + ProgramFolder() + L"Tessarin.exe\"";
+        if (!arguments.empty()) {
+            commandLine += L" " + arguments;
+        }
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process)) {
+            return nullptr;
+        }
+        processes_.push_back(process);
+        return process.hProcess;
+    }
+
+    void Start(const std::wstring& arguments = L"") {
+        mainProcess_ = Launch(arguments);
+        ASSERT_NE(mainProcess_, nullptr);
+        ASSERT_TRUE(WaitFor([&] {
+            window_ = FindWindowW(L"TessarinMainWindow", L"Tessarin v1.36");
+            return window_ != nullptr;
+        })) << "no main window";
+        list_ = FindWindowExW(window_, nullptr, WC_LISTVIEWW, nullptr);
+        ASSERT_NE(list_, nullptr);
+    }
+
+    void Command(unsigned id) { PostMessageW(window_, WM_COMMAND, id, 0); }
+
+    // "Unload Tessarin", and the program gone.
+    void Unload() {
+        Command(ids::mnuUnload);
+        ASSERT_EQ(WaitForSingleObject(mainProcess_, 15000), WAIT_OBJECT_0);
+    }
+
+    std::vector<std::vector<std::wstring>> Rows() { return ReadListView(list_, 4); }
+
+    void StoreAction(int n, const std::wstring& type, const std::wstring& hotkey,
+                     const std::wstring& data) {
+        const std::wstring number = std::to_wstring(n);
+        Store(L"Actions", L"ActionType" + number, type);
+        Store(L"Actions", L"Hotkey" + number, hotkey);
+        Store(L"Actions", L"Data" + number, data);
+        Store(L"Actions", L"ActionIndex" + number, L"2");
+    }
+
+    std::vector<PROCESS_INFORMATION> processes_;
+    HANDLE mainProcess_ = nullptr;  // the copy whose window the test drives
+    HWND window_ = nullptr;
+    HWND list_ = nullptr;
+};
+
+TEST_F(Tessarin, FirstStartShowsAnEmptyListAndUnloadSavesTheDefaults) {
+    Start();
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
+    EXPECT_TRUE(Rows().empty());
+    const std::wstring runData = L"\"" + ProgramFolder() + L"Tessarin.exe\" /m";
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin"), runData);
+
+    Unload();
+    EXPECT_EQ(Setting(L"Settings", L"Icon"), L"#DEFAULT#");
+    EXPECT_EQ(Setting(L"Settings", L"WindowsNormal"), L"True");
+    EXPECT_EQ(Setting(L"Settings", L"WindowsMaximized"), L"False");
+    EXPECT_EQ(Setting(L"Settings", L"Startup"), L"True");
+    EXPECT_EQ(Setting(L"Settings", L"NewFolder"), L"True");
+    EXPECT_EQ(Setting(L"Settings", L"MainWindowState"), L"0");
+    EXPECT_NE(Setting(L"Settings", L"MainWindowWidth"), L"<absent>");
+}
+
+TEST_F(Tessarin, ASecondCopyEndsAtOnceAndChangesNothing) {
+    StoreAction(1, L"Mute", L"CTRL + ALT + M", L" ");
+    Start();
+    ASSERT_EQ(Rows().size(), 1u);
+    const auto before = Snapshot();
+
+    HANDLE second = Launch();
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(WaitForSingleObject(second, 15000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(second, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(WaitForSingleObject(mainProcess_, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the first copy ended";
+    // Ended properly: a killed copy would leave its global atoms behind for the later tests.
+    Unload();
+}
+
+TEST_F(Tessarin, StartsHiddenWithSlashMAndTheCloseBoxHides) {
+    Start(L"/m");
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(window_));
+    Unload();
+
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) == FALSE; }));
+    EXPECT_EQ(WaitForSingleObject(mainProcess_, 500), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the close box ended the program";
+    Unload();
+}
+
+TEST_F(Tessarin, StoredHotkeyRunsAProgramWithItsParameters) {
+    const std::wstring script = TempFolder() + L"tessarin e2e mark.cmd";
+    const std::wstring marker = TempFolder() + L"tessarin e2e marker.txt";
+    DeleteFileW(marker.c_str());
+    {
+        HANDLE file =
+            CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        const char body[] = "@echo %~1 %2> \"%~dp0tessarin e2e marker.txt\"\r\n";
+        DWORD written = 0;
+        WriteFile(file, body, sizeof(body) - 1, &written, nullptr);
+        CloseHandle(file);
+    }
+    const std::wstring data = L"\"" + script + L"\" \"from the hotkey\" done";
+    StoreAction(1, L"Open File/Folder", L"CTRL + ALT + M", data);
+    Start();
+    const auto rows = Rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0],
+              (std::vector<std::wstring>{L"Open File/Folder", L"CTRL + ALT + M", data, L"2"}));
+
+    ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'M'}));
+    EXPECT_TRUE(WaitFor([&] { return ReadFirstLine(marker) == "from the hotkey done"; }))
+        << "marker: " << ReadFirstLine(marker);
+    Unload();
+    EXPECT_EQ(GlobalFindAtomW(L"TessarinAtom1"), 0) << "the hotkey's atom outlived the program";
+    DeleteFileW(marker.c_str());
+    DeleteFileW(script.c_str());
+}
+
+TEST_F(Tessarin, DeleteAsksFirstThenRemovesTheRowAndSaves) {
+    StoreAction(1, L"Mute", L"CTRL + ALT + 1", L" ");
+    StoreAction(2, L"Logoff", L"", L" ");
+    StoreAction(3, L"Show Desktop", L"", L" ");
+    Start();
+    ASSERT_EQ(Rows().size(), 3u);
+
+    for (const int answer : {IDNO, IDYES}) {
+        ASSERT_TRUE(SelectListRow(list_, 0));
+        Command(ids::kDeleteAction);
+        HWND question = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            question = FindWindowW(L"#32770", L"Delete Confirmation.");
+            return question != nullptr;
+        }));
+        const HWND text = FindWindowExW(question, nullptr, L"Static", nullptr);
+        wchar_t shown[256] = {};
+        SendMessageW(FindWindowExW(question, text, L"Static", nullptr) != nullptr
+                         ? FindWindowExW(question, text, L"Static", nullptr)
+                         : text,
+                     WM_GETTEXT, 256, reinterpret_cast<LPARAM>(shown));
+        EXPECT_EQ(std::wstring(shown), L"Are you sure you want to delete Mute ?");
+        PostMessageW(GetDlgItem(question, answer), BM_CLICK, 0, 0);
+        ASSERT_TRUE(
+            WaitFor([&] { return FindWindowW(L"#32770", L"Delete Confirmation.") == nullptr; }));
+        Sleep(200);
+        EXPECT_EQ(Rows().size(), answer == IDYES ? 2u : 3u);
+    }
+    EXPECT_EQ(Rows()[0][0], L"Logoff");
+    EXPECT_EQ(Setting(L"Actions", L"ActionType1"), L"Logoff");
+    EXPECT_EQ(Setting(L"Actions", L"ActionType3"), L"<absent>");
+    EXPECT_EQ(GlobalFindAtomW(L"TessarinAtom1"), 0) << "the deleted row kept its hotkey";
+}
+
+TEST_F(Tessarin, OptionsAreSavedAtUnloadOnlyWhenAsked) {
+    Start();
+    Command(ids::mnuMaximized);
+    Command(ids::mnuStartup);
+    Unload();
+    EXPECT_EQ(Setting(L"Settings", L"WindowsMaximized"), L"True");
+    EXPECT_EQ(Setting(L"Settings", L"WindowsNormal"), L"False");
+    EXPECT_EQ(Setting(L"Settings", L"Startup"), L"False");
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin"), L"<absent>");
+    EXPECT_EQ(Stored(HKEY_CURRENT_USER, kRunKey, L"Tessarin"), L"<absent>");
+
+    // The options come back at the next start, and without "Save Settings On Exit" nothing of
+    // this run is written.
+    Start();
+    Command(ids::mnuNormal);
+    Command(ids::mnuSaveSettings);
+    Unload();
+    EXPECT_EQ(Setting(L"Settings", L"WindowsMaximized"), L"True");
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin"), L"<absent>");
+}
+
+TEST_F(Tessarin, EndOfTheLogonSavesLikeAnUnload) {
+    StoreAction(1, L"Mute", L"", L" ");
+    Start();
+    RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+    EXPECT_NE(SendMessageW(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+    SendMessageW(window_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(Setting(L"Actions", L"ActionType1"), L"Mute");
+    EXPECT_EQ(Setting(L"Settings", L"WindowsNormal"), L"True");
+}
+
+}  // namespace
