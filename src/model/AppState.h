@@ -19,6 +19,10 @@ struct AppState {
     std::string sSearchEngine;
     std::string sSearchQuery;
     std::string sEmailReceiver;
+
+    // The hotkey capture dialog's answer: empty (nothing to change), "#DEL#" or a combination.
+    // Emptied at every "Edit Hotkey" click, so an answer is never applied twice.
+    std::string CapturedHotkey;
 };
 
 }  // namespace tessarin

@@ -177,6 +177,10 @@ class Tessarin : public ::testing::Test {
         RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
         RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
+        if (!script_.empty()) {
+            DeleteFileW(script_.c_str());
+            DeleteFileW(marker_.c_str());
+        }
     }
 
     // Starts Tessarin.exe and returns its process; the main window is found once it exists.
@@ -217,6 +221,22 @@ class Tessarin : public ::testing::Test {
 
     std::vector<std::vector<std::wstring>> Rows() { return ReadListView(list_, 4); }
 
+    // A batch file that writes its first two arguments to a marker file; returns its quoted
+    // path, ready to be an action's command.
+    std::wstring MarkerScript() {
+        script_ = TempFolder() + L"tessarin e2e mark.cmd";
+        marker_ = TempFolder() + L"tessarin e2e marker.txt";
+        DeleteFileW(marker_.c_str());
+        HANDLE file =
+            CreateFileW(script_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const char body[] = "@echo %~1 %2> \"%~dp0tessarin e2e marker.txt\"\r\n";
+        DWORD written = 0;
+        WriteFile(file, body, sizeof(body) - 1, &written, nullptr);
+        CloseHandle(file);
+        return L"\"" + script_ + L"\"";
+    }
+    std::string Marker() const { return ReadFirstLine(marker_); }
+
     void StoreAction(int n, const std::wstring& type, const std::wstring& hotkey,
                      const std::wstring& data) {
         const std::wstring number = std::to_wstring(n);
@@ -226,6 +246,8 @@ class Tessarin : public ::testing::Test {
         Store(L"Actions", L"ActionIndex" + number, L"2");
     }
 
+    std::wstring script_;
+    std::wstring marker_;
     std::vector<PROCESS_INFORMATION> processes_;
     HANDLE mainProcess_ = nullptr;  // the copy whose window the test drives
     HWND window_ = nullptr;
@@ -284,19 +306,7 @@ TEST_F(Tessarin, StartsHiddenWithSlashMAndTheCloseBoxHides) {
 }
 
 TEST_F(Tessarin, StoredHotkeyRunsAProgramWithItsParameters) {
-    const std::wstring script = TempFolder() + L"tessarin e2e mark.cmd";
-    const std::wstring marker = TempFolder() + L"tessarin e2e marker.txt";
-    DeleteFileW(marker.c_str());
-    {
-        HANDLE file =
-            CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        const char body[] = "@echo %~1 %2> \"%~dp0tessarin e2e marker.txt\"\r\n";
-        DWORD written = 0;
-        WriteFile(file, body, sizeof(body) - 1, &written, nullptr);
-        CloseHandle(file);
-    }
-    const std::wstring data = L"\"" + script + L"\" \"from the hotkey\" done";
+    const std::wstring data = MarkerScript() + L" \"from the hotkey\" done";
     StoreAction(1, L"Open File/Folder", L"CTRL + ALT + M", data);
     Start();
     const auto rows = Rows();
@@ -305,12 +315,31 @@ TEST_F(Tessarin, StoredHotkeyRunsAProgramWithItsParameters) {
               (std::vector<std::wstring>{L"Open File/Folder", L"CTRL + ALT + M", data, L"2"}));
 
     ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'M'}));
-    EXPECT_TRUE(WaitFor([&] { return ReadFirstLine(marker) == "from the hotkey done"; }))
-        << "marker: " << ReadFirstLine(marker);
+    EXPECT_TRUE(WaitFor([&] { return Marker() == "from the hotkey done"; })) << Marker();
     Unload();
     EXPECT_EQ(GlobalFindAtomW(L"TessarinAtom1"), 0) << "the hotkey's atom outlived the program";
-    DeleteFileW(marker.c_str());
-    DeleteFileW(script.c_str());
+}
+
+TEST_F(Tessarin, EditHotkeyCapturesTypedKeysAndTheNewHotkeyRuns) {
+    StoreAction(1, L"Open File/Folder", L"", MarkerScript() + L" captured ok");
+    Start();
+    ASSERT_TRUE(SelectListRow(list_, 0));
+    Command(ids::kEditHotkey);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        dialog = FindWindowW(nullptr, L"Register Hotkey");
+        return dialog != nullptr && IsWindowVisible(dialog);
+    }));
+    Sleep(300);
+    ASSERT_TRUE(SendKeys({VK_CONTROL, 'K'}));
+    ASSERT_TRUE(WaitFor([&] { return FindWindowW(nullptr, L"Register Hotkey") == nullptr; }))
+        << "the dialog did not take the combination";
+    EXPECT_EQ(Rows()[0][1], L"CTRL + K");
+    EXPECT_EQ(Setting(L"Actions", L"Hotkey1"), L"CTRL + K");
+
+    ASSERT_TRUE(SendKeys({VK_CONTROL, 'K'}));
+    EXPECT_TRUE(WaitFor([&] { return Marker() == "captured ok"; })) << Marker();
+    Unload();
 }
 
 TEST_F(Tessarin, DeleteAsksFirstThenRemovesTheRowAndSaves) {

@@ -9,7 +9,9 @@
 #include "platform/win32/HotkeyHook.h"
 #include "platform/win32/WideString.h"
 #include "ui/MainWindowLogic.h"
+#include "hotkeys/HotkeyCapture.h"
 #include "ui/win32/AboutDialog.h"
+#include "ui/win32/HotKeyDialog.h"
 #include "ui/win32/MainWindowIds.h"
 
 namespace tessarin::win32 {
@@ -546,7 +548,13 @@ void MainWindow::DeleteSelectedAction() {
 }
 
 void MainWindow::EditHotkeyOfSelection() {
-    // The capture dialog arrives with its own change.
+    const std::optional<std::size_t> selected = SelectedPosition();
+    HotKeyDialog dialog(codePage_);
+    CmdEditHotkey(
+        state_, ListView1, selected, [&] { return dialog.ShowModal(window_); }, *hotkeys_, store_,
+        codePage_);
+    RefreshList(selected);
+    SetFocus(list_);
 }
 
 void MainWindow::DisplayHelp() {

@@ -1,0 +1,284 @@
+// The capture dialog for real: its own modal loop, keys typed from a second process, its buttons
+// clicked, and the answer it returns.
+
+#include "ui/win32/HotKeyDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestPrograms.h"
+#include "platform/win32/Win32CodePage.h"
+
+namespace tessarin::win32 {
+namespace {
+
+using testsupport::SendKeys;
+using Keys = std::vector<UINT>;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kOwnerHotkeyId = 0x2323;
+
+bool WaitFor(const std::function<bool()>& condition) {
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+class HotKeyDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &HotKeyDialogTest::OwnerProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"TessarinCaptureOwner";
+        RegisterClassW(&windowClass);
+        owner_ =
+            CreateWindowExW(0, windowClass.lpszClassName, L"capture owner", WS_OVERLAPPEDWINDOW,
+                            100, 100, 500, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+        ASSERT_NE(owner_, nullptr);
+        SetWindowLongPtrW(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ShowWindow(owner_, SW_SHOW);
+    }
+
+    void TearDown() override {
+        if (owner_ != nullptr) {
+            DestroyWindow(owner_);
+        }
+    }
+
+    // Shows the dialog on this thread while `drive` works it from a second one, once the
+    // dialog is in front with the keyboard focus in its field. A drive must end the dialog; one
+    // that leaves it open is recorded and the dialog cancelled, so no test can hang.
+    std::string Run(const std::function<void(HWND)>& drive) {
+        const DWORD uiThread = GetCurrentThreadId();
+        ready_ = closedByItself_ = false;
+        std::thread driver([&] {
+            HWND dialog = nullptr;
+            WaitFor([&] {
+                dialog = FindWindowW(L"#32770", L"Register Hotkey");
+                return dialog != nullptr;
+            });
+            if (dialog == nullptr) {
+                return;
+            }
+            ready_ = WaitFor([&] {
+                GUITHREADINFO info{};
+                info.cbSize = sizeof(info);
+                return GetGUIThreadInfo(uiThread, &info) &&
+                       info.hwndFocus == GetDlgItem(dialog, HotKeyDialog::kText1Id) &&
+                       GetForegroundWindow() == dialog;
+            });
+            if (ready_) {
+                drive(dialog);
+                closedByItself_ = WaitFor([&] { return !IsWindow(dialog); });
+            }
+            if (IsWindow(dialog)) {
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            }
+        });
+        const std::string answer = dialog_.ShowModal(owner_);
+        driver.join();
+        return answer;
+    }
+
+    static LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam,
+                                      LPARAM lParam) noexcept {
+        auto* self = reinterpret_cast<HotKeyDialogTest*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self != nullptr && message == WM_HOTKEY && wParam == kOwnerHotkeyId) {
+            ++self->hotkeysSeen_;
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND owner_ = nullptr;
+    Win32CodePage codePage_;
+    HotKeyDialog dialog_{codePage_};
+    std::atomic<bool> ready_{false};
+    std::atomic<bool> closedByItself_{false};
+    std::atomic<int> hotkeysSeen_{0};
+};
+
+struct TypeCase {
+    const char* name;
+    std::vector<Keys> typed;  // each group pressed in order, then released in reverse
+    const char* answer;
+};
+
+TEST_F(HotKeyDialogTest, TypedCombinationsBecomeTheAnswer) {
+    const std::vector<TypeCase> cases = {
+        {"Ctrl+K", {{VK_CONTROL, 'K'}}, "CTRL + K"},
+        {"a key alone is ignored", {{'K'}, {VK_CONTROL, 'J'}}, "CTRL + J"},
+        {"a release starts over", {{VK_CONTROL}, {'K'}, {VK_SHIFT, 'K'}}, "SHIFT + K"},
+        {"Alt+Shift+F5", {{VK_MENU, VK_SHIFT, VK_F5}}, "SHIFT + ALT + F5"},
+        {"Ctrl+Alt+Shift+Delete",
+         {{VK_CONTROL, VK_MENU, VK_SHIFT, VK_DELETE}},
+         "SHIFT + ALT + CTRL + ."},
+        {"Alt+F4 is a combination, not a close", {{VK_MENU, VK_F4}}, "ALT + F4"},
+        {"a lone Alt opens no menu", {{VK_MENU}, {VK_MENU, VK_CONTROL, 'Q'}}, "ALT + CTRL + Q"},
+        {"a lone F10 opens no menu", {{VK_F10}, {VK_CONTROL, VK_F10}}, "CTRL + F10"},
+        {"Tab stays in the field", {{VK_TAB}, {VK_SHIFT, VK_TAB}}, "SHIFT + \t"},
+        {"Enter closes nothing", {{VK_RETURN}, {VK_CONTROL, VK_RETURN}}, "CTRL + \r"},
+        {"Windows key and an arrow", {{VK_LWIN, VK_SHIFT, VK_LEFT}}, "WIN + SHIFT + [LARROW]"},
+        {"Ctrl+Space waits for a usable key",
+         {{VK_CONTROL, VK_SPACE}, {VK_CONTROL, '7'}},
+         "CTRL + 7"},
+        {"Escape alone cancels", {{VK_CONTROL}, {VK_ESCAPE}}, ""},
+    };
+    for (const TypeCase& c : cases) {
+        bool sent = true;
+        const std::string answer = Run([&](HWND) {
+            for (const Keys& keys : c.typed) {
+                sent = SendKeys(keys) && sent;
+            }
+        });
+        EXPECT_TRUE(sent) << c.name;
+        EXPECT_TRUE(ready_) << c.name << ": the dialog never had the keyboard focus";
+        EXPECT_TRUE(closedByItself_) << c.name << ": the dialog stayed open";
+        EXPECT_EQ(answer, c.answer) << c.name;
+    }
+}
+
+TEST_F(HotKeyDialogTest, ButtonsAndCloseBoxAnswerAndTheOwnerIsDisabledMeanwhile) {
+    struct Case {
+        const char* name;
+        int button;  // 0: the close box
+        const char* answer;
+    };
+    for (const Case& c :
+         {Case{"Delete Hotkey", HotKeyDialog::kCommand1Id, "#DEL#"},
+          Case{"Cancel", HotKeyDialog::kCancelButtonId, ""}, Case{"close box", 0, ""}}) {
+        bool ownerDisabled = false;
+        HWND shown = nullptr;
+        const std::string answer = Run([&](HWND dialog) {
+            shown = dialog;
+            ownerDisabled = !IsWindowEnabled(owner_) && GetWindow(dialog, GW_OWNER) == owner_;
+            // Keys held down when a button is clicked do not count.
+            SendKeys({VK_CONTROL});
+            if (c.button == 0) {
+                PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            } else {
+                SendMessageW(GetDlgItem(dialog, c.button), BM_CLICK, 0, 0);
+            }
+        });
+        EXPECT_TRUE(closedByItself_) << c.name;
+        EXPECT_EQ(answer, c.answer) << c.name;
+        EXPECT_TRUE(ownerDisabled) << c.name;
+        EXPECT_TRUE(IsWindowEnabled(owner_)) << c.name;
+        EXPECT_FALSE(IsWindow(shown)) << c.name;
+    }
+}
+
+TEST_F(HotKeyDialogTest, QuitEndsTheDialogAndReachesTheOuterLoop) {
+    const DWORD uiThread = GetCurrentThreadId();
+    const std::string answer = Run([&](HWND) {
+        SendKeys({VK_CONTROL});
+        PostThreadMessageW(uiThread, WM_QUIT, 7, 0);
+    });
+    MSG quit{};
+    EXPECT_TRUE(closedByItself_);
+    EXPECT_EQ(answer, "");
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
+}
+
+TEST_F(HotKeyDialogTest, ControlsSitAtTheirTwipsWithTheirTextsAndFonts) {
+    struct Expected {
+        int id;
+        const wchar_t* text;
+        RECT twips;  // left, top, width, height
+        const wchar_t* face;
+    };
+    const std::vector<Expected> controls = {
+        {HotKeyDialog::kLabel1Id,
+         L"Press The Hotkey Combination You Wish To Assign",
+         {360, 240, 2775, 495},
+         L"Arial"},
+        {HotKeyDialog::kText1Id, L"", {360, 840, 2775, 285}, nullptr},
+        {HotKeyDialog::kCommand1Id, L"Delete Hotkey", {3600, 240, 1215, 375}, L"Arial"},
+        {HotKeyDialog::kCancelButtonId, L"Cancel", {3600, 720, 1215, 375}, L"Arial"},
+    };
+    struct Seen {
+        std::wstring text;
+        RECT pixels;
+        std::wstring face;
+    };
+    std::vector<Seen> seen;
+    std::wstring caption;
+    int dpi = 0;
+    Run([&](HWND dialog) {
+        caption = TextOf(dialog);
+        dpi = static_cast<int>(GetDpiForWindow(dialog));
+        for (const Expected& expected : controls) {
+            const HWND control = GetDlgItem(dialog, expected.id);
+            RECT rect{};
+            GetWindowRect(control, &rect);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+            LOGFONTW font{};
+            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
+                       sizeof(font), &font);
+            seen.push_back({TextOf(control), rect, font.lfFaceName});
+        }
+        SendMessageW(GetDlgItem(dialog, HotKeyDialog::kCancelButtonId), BM_CLICK, 0, 0);
+    });
+    ASSERT_TRUE(ready_);
+    EXPECT_TRUE(closedByItself_);
+    EXPECT_EQ(caption, L"Register Hotkey");
+    ASSERT_EQ(seen.size(), controls.size());
+    const auto px = [dpi](LONG twips) { return MulDiv(twips, dpi, 1440); };
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const Expected& expected = controls[i];
+        EXPECT_EQ(seen[i].text, expected.text) << i;
+        EXPECT_EQ(seen[i].pixels.left, px(expected.twips.left)) << i;
+        EXPECT_EQ(seen[i].pixels.top, px(expected.twips.top)) << i;
+        EXPECT_EQ(seen[i].pixels.right - seen[i].pixels.left, px(expected.twips.right)) << i;
+        EXPECT_EQ(seen[i].pixels.bottom - seen[i].pixels.top, px(expected.twips.bottom)) << i;
+        if (expected.face != nullptr) {
+            EXPECT_EQ(seen[i].face, expected.face) << i;
+        }
+    }
+}
+
+TEST_F(HotKeyDialogTest, HotkeysRunWhileTheDialogIsOpenAndNeverReachTheField) {
+    ASSERT_TRUE(RegisterHotKey(owner_, kOwnerHotkeyId, MOD_CONTROL | MOD_SHIFT, VK_F9));
+    bool hotkeyArrived = false;
+    const std::string answer = Run([&](HWND) {
+        SendKeys({VK_CONTROL, VK_SHIFT, VK_F9});
+        hotkeyArrived = WaitFor([&] { return hotkeysSeen_ > 0; });
+        SendKeys({VK_CONTROL, 'K'});
+    });
+    UnregisterHotKey(owner_, kOwnerHotkeyId);
+    EXPECT_TRUE(hotkeyArrived);
+    EXPECT_EQ(answer, "CTRL + K");
+}
+
+TEST_F(HotKeyDialogTest, EachOpeningStartsWithAnEmptyField) {
+    EXPECT_EQ(Run([](HWND) { SendKeys({VK_MENU, 'A'}); }), "ALT + A");
+    std::wstring field = L"unread";
+    const std::string answer = Run([&](HWND dialog) {
+        field = TextOf(GetDlgItem(dialog, HotKeyDialog::kText1Id));
+        SendKeys({VK_ESCAPE});
+    });
+    EXPECT_EQ(field, L"");
+    EXPECT_EQ(answer, "");
+}
+
+}  // namespace
+}  // namespace tessarin::win32
