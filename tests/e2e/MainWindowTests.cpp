@@ -290,19 +290,40 @@ TEST_F(Tessarin, ASecondCopyEndsAtOnceAndChangesNothing) {
     Unload();
 }
 
-TEST_F(Tessarin, StartsHiddenWithSlashMAndTheCloseBoxHides) {
-    Start(L"/m");
-    Sleep(500);
-    EXPECT_FALSE(IsWindowVisible(window_));
-    Unload();
+// The Wine desktop shows its taskbar only while it holds a button or a notification icon; a
+// hidden Tessarin has no button, so a visible taskbar means the icon is there.
+bool TrayIconShown() {
+    const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    return taskbar != nullptr && IsWindowVisible(taskbar);
+}
 
+constexpr UINT kTrayCallback = WM_APP + 1;
+
+TEST_F(Tessarin, StartsHiddenWithSlashMAndTheIconBringsItBack) {
+    Start(L"/m");
+    EXPECT_TRUE(WaitFor([&] { return TrayIconShown(); })) << "no notification icon";
+    EXPECT_FALSE(IsWindowVisible(window_));
+
+    PostMessageW(window_, kTrayCallback, 1, WM_LBUTTONUP);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
+    Unload();
+}
+
+TEST_F(Tessarin, CloseBoxHidesIntoTheNotificationArea) {
     Start();
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
     PostMessageW(window_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) == FALSE; }));
-    EXPECT_EQ(WaitForSingleObject(mainProcess_, 500), static_cast<DWORD>(WAIT_TIMEOUT))
+    EXPECT_TRUE(WaitFor([&] { return TrayIconShown(); })) << "no notification icon";
+    EXPECT_EQ(WaitForSingleObject(mainProcess_, 300), static_cast<DWORD>(WAIT_TIMEOUT))
         << "the close box ended the program";
+
+    // A right click on the window itself is no click on the icon.
+    PostMessageW(window_, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+    PostMessageW(window_, kTrayCallback, 1, WM_LBUTTONUP);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
     Unload();
+    EXPECT_TRUE(WaitFor([&] { return !TrayIconShown(); })) << "the icon outlived the program";
 }
 
 TEST_F(Tessarin, StoredHotkeyRunsAProgramWithItsParameters) {

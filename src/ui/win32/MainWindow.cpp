@@ -82,8 +82,12 @@ bool MainWindow::Create(int showCommand) {
     windowClass.hInstance = instance_;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(1));
-    windowClass.hIconSm = windowClass.hIcon;
+    ownIcon_ = static_cast<HICON>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hIcon = ownIcon_;
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.lpszClassName = kMainWindowClass;
     RegisterClassExW(&windowClass);
 
@@ -134,7 +138,11 @@ void MainWindow::FormLoad(int showCommand) {
                                            *windowActions_, state_);
     hotkeys_ = std::make_unique<Hotkeys>(ListView1, *hotkeyPort_, *executor_, codePage_, state_);
 
+    tray_ = std::make_unique<TrayIcon>(window_, ownIcon_, *this);
+
     HookHotkeys(window_, *hotkeys_);
+    // After the hotkey hook, so that the icon's messages reach the tray first.
+    tray_->InstallTrayHook();
     LoadRegActions(store_, ListView1);
     hotkeys_->RegisterAllHotKeys();
     RefreshList();
@@ -167,15 +175,8 @@ void MainWindow::ApplyStartupSettings(const StartupSettings& settings, int showC
                  SWP_NOZORDER | SWP_NOACTIVATE);
     LayOut();
 
-    iconPath_ = RememberedIconPath(settings.Icon, [](const std::string& path) {
-        HANDLE icon = LoadImageW(nullptr, Widen(path).c_str(), IMAGE_ICON, 0, 0,
-                                 LR_LOADFROMFILE | LR_DEFAULTSIZE);
-        if (icon == nullptr) {
-            return false;
-        }
-        DestroyIcon(static_cast<HICON>(icon));
-        return true;
-    });
+    tray_->LoadStoredIcon(settings.Icon);
+    ShowPicture();
 
     if (StartsInNotificationArea(Narrow(commandLine_))) {
         GoToNotificationArea();
@@ -195,6 +196,8 @@ void MainWindow::TearDown() {
         return;
     }
     tornDown_ = true;
+    tray_->RemoveTrayHook();
+    tray_->DeleteIcon();
     if (instanceMutex_ != nullptr) {
         ReleaseMutex(instanceMutex_);
         CloseHandle(instanceMutex_);
@@ -212,7 +215,7 @@ void MainWindow::TearDown() {
     GetWindowRect(window_, &rect);
     ExitSettings exit;
     exit.SaveSettings = IsChecked(mnuSaveSettings);
-    exit.IconPath = iconPath_;
+    exit.IconPath = tray_->IconPath();
     exit.OpenMaximized = IsChecked(mnuMaximized);
     exit.OpenNormal = IsChecked(mnuNormal);
     exit.OpenMinimized = IsChecked(mnuMinimized);
@@ -291,6 +294,10 @@ void MainWindow::CreateControls() {
             nullptr);
         SendMessageW(*button.control, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_), FALSE);
     }
+    pictureIcon_ = CreateWindowExW(
+        0, WC_STATICW, L"",
+        WS_CHILD | WS_VISIBLE | SS_ICON | SS_NOTIFY | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0, 0, 0,
+        0, window_, nullptr, instance_, nullptr);
     // The action editor is not part of this build yet; its buttons wait for it.
     EnableWindow(addButton_, FALSE);
     EnableWindow(editButton_, FALSE);
@@ -366,6 +373,13 @@ std::optional<std::size_t> MainWindow::SelectedPosition() const {
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
+            if (reinterpret_cast<HWND>(lParam) == pictureIcon_ && pictureIcon_ != nullptr) {
+                if (HIWORD(wParam) == STN_CLICKED) {
+                    tray_->ChooseIcon();
+                    ShowPicture();
+                }
+                return 0;
+            }
             OnCommand(LOWORD(wParam));
             return 0;
         case WM_INITMENUPOPUP:
@@ -497,8 +511,11 @@ void MainWindow::OnCommand(WORD id) {
             DeleteSelectedAction();
             break;
         case mnuToggleDisable_File:
-            hotkeys_->ToggleHotkeys();
-            RefreshList(SelectedPosition());
+            ToggleHotkeys();
+            break;
+        case mnuBrowseForIcon:
+            tray_->ChooseIcon();
+            ShowPicture();
             break;
         case mnuMinimizeToTray:
             GoToNotificationArea();
@@ -568,7 +585,25 @@ void MainWindow::DisplayHelp() {
 }
 
 void MainWindow::GoToNotificationArea() {
-    ShowWindow(window_, SW_HIDE);
+    tray_->SetupTrayIcon();
+}
+
+void MainWindow::ShowPicture() {
+    SendMessageW(pictureIcon_, STM_SETICON, reinterpret_cast<WPARAM>(tray_->Picture()), 0);
+}
+
+void MainWindow::RunPopupAction(const std::string& caption, const std::string& data) {
+    executor_->ExecuteAction(caption, data);
+}
+
+void MainWindow::ToggleHotkeys() {
+    hotkeys_->ToggleHotkeys();
+    RefreshList(SelectedPosition());
+}
+
+void MainWindow::UnloadFromTray() {
+    exitFlag_ = true;
+    PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
 LaunchOptions MainWindow::CurrentLaunchOptions() const {

@@ -18,6 +18,7 @@
 #include "platform/win32/Win32SettingsStore.h"
 #include "platform/win32/Win32ShellPort.h"
 #include "platform/win32/Win32SystemPort.h"
+#include "ui/win32/TrayIcon.h"
 
 namespace tessarin::win32 {
 
@@ -26,7 +27,7 @@ inline constexpr wchar_t kInstanceMutexName[] = L"NIRASSET000000000";
 
 // The program's one top-level window: the action list, its buttons and menus. Creating it starts
 // the program (single instance, hotkeys, stored actions and options); its tear-down ends it.
-class MainWindow : public LaunchOptionsSource, public Prompts {
+class MainWindow : public LaunchOptionsSource, public Prompts, public TrayHost {
   public:
     // Runs the program to its end and returns the exit code. A second instance returns at once.
     static int Run(HINSTANCE instance, const std::wstring& commandLine, int showCommand);
@@ -34,6 +35,12 @@ class MainWindow : public LaunchOptionsSource, public Prompts {
     LaunchOptions CurrentLaunchOptions() const override;
     void ShowSearchPrompt() override;
     void ShowEmailPrompt() override;
+
+    const ActionList& PopupActions() const override { return ListView1; }
+    bool HotkeysEnabled() const override { return state_.HotkeysEnabled; }
+    void RunPopupAction(const std::string& caption, const std::string& data) override;
+    void ToggleHotkeys() override;
+    void UnloadFromTray() override;
 
   private:
     MainWindow(HINSTANCE instance, std::wstring commandLine);
@@ -59,6 +66,7 @@ class MainWindow : public LaunchOptionsSource, public Prompts {
     void EditHotkeyOfSelection();
     void DisplayHelp();
     void GoToNotificationArea();
+    void ShowPicture();
     void SetCheck(UINT id, bool checked);
     bool IsChecked(UINT id) const;
     int Px(int twips) const;
@@ -74,6 +82,8 @@ class MainWindow : public LaunchOptionsSource, public Prompts {
     HWND editButton_ = nullptr;
     HWND hotkeyButton_ = nullptr;
     HWND deleteButton_ = nullptr;
+    HWND pictureIcon_ = nullptr;
+    HICON ownIcon_ = nullptr;
     HMENU menu_ = nullptr;
     HFONT listFont_ = nullptr;
     HFONT buttonFont_ = nullptr;
@@ -95,7 +105,7 @@ class MainWindow : public LaunchOptionsSource, public Prompts {
     std::unique_ptr<WindowActions> windowActions_;
     std::unique_ptr<Executor> executor_;
     std::unique_ptr<Hotkeys> hotkeys_;
-    std::string iconPath_ = kDefaultIcon;
+    std::unique_ptr<TrayIcon> tray_;
 };
 
 }  // namespace tessarin::win32
