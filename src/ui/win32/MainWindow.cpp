@@ -294,10 +294,9 @@ void MainWindow::CreateControls() {
             nullptr);
         SendMessageW(*button.control, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_), FALSE);
     }
-    pictureIcon_ = CreateWindowExW(
-        0, WC_STATICW, L"",
-        WS_CHILD | WS_VISIBLE | SS_ICON | SS_NOTIFY | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0, 0, 0,
-        0, window_, nullptr, instance_, nullptr);
+    pictureIcon_ = CreateWindowExW(0, WC_STATICW, L"",
+                                   WS_CHILD | WS_VISIBLE | SS_ICON | SS_NOTIFY | SS_CENTERIMAGE, 0,
+                                   0, 0, 0, window_, nullptr, instance_, nullptr);
     // The action editor is not part of this build yet; its buttons wait for it.
     EnableWindow(addButton_, FALSE);
     EnableWindow(editButton_, FALSE);
@@ -326,7 +325,8 @@ void MainWindow::LayOut() {
     for (const auto& button : buttons) {
         MoveWindow(button.control, Px(button.left), Px(layout.ButtonTop), Px(button.width), Px(375),
                    TRUE);
-    }
+    }  // The picture keeps its designed place at the start of the buttons' row.
+    MoveWindow(pictureIcon_, Px(120), Px(layout.ButtonTop - 60), Px(495), Px(495), TRUE);
 }
 
 void MainWindow::RefreshList(std::optional<std::size_t> select) {
@@ -590,6 +590,8 @@ void MainWindow::GoToNotificationArea() {
 
 void MainWindow::ShowPicture() {
     SendMessageW(pictureIcon_, STM_SETICON, reinterpret_cast<WPARAM>(tray_->Picture()), 0);
+    // An icon static sizes itself to its picture; give it back its place.
+    LayOut();
 }
 
 void MainWindow::RunPopupAction(const std::string& caption, const std::string& data) {
