@@ -397,6 +397,21 @@ TEST_F(Tessarin, DeleteAsksFirstThenRemovesTheRowAndSaves) {
     EXPECT_EQ(GlobalFindAtomW(L"TessarinAtom1"), 0) << "the deleted row kept its hotkey";
 }
 
+TEST_F(Tessarin, UnloadSavesTheListAndARestartShowsIt) {
+    StoreAction(1, L"Mute", L"CTRL + ALT + 1", L" ");
+    StoreAction(2, L"Logoff", L"", L" ");
+    Start();
+    const auto before = Rows();
+    ASSERT_EQ(before.size(), 2u);
+    // The store loses its copy; only the running program still has the list.
+    RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+    Unload();
+    EXPECT_EQ(Setting(L"Actions", L"Hotkey1"), L"CTRL + ALT + 1");
+    Start();
+    EXPECT_EQ(Rows(), before);
+    Unload();
+}
+
 TEST_F(Tessarin, OptionsAreSavedAtUnloadOnlyWhenAsked) {
     Start();
     Command(ids::mnuMaximized);

@@ -638,27 +638,29 @@ int MainWindow::Twips(int pixels) const {
     return MulDiv(pixels, 1440, static_cast<int>(dpi_));
 }
 
-std::string MainWindow::ProgramFolder() const {
+namespace {
+
+// The program's own path, however long.
+std::wstring ModulePath() {
     std::vector<wchar_t> path(MAX_PATH);
     DWORD length = 0;
-    // Long paths: grow until the whole name fits.
     while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) >=
            path.size()) {
         path.resize(path.size() * 2);
     }
-    std::wstring full(path.data(), length);
-    return Narrow(full.substr(0, full.find_last_of(L'\\')));
+    return std::wstring(path.data(), length);
+}
+
+}  // namespace
+
+std::string MainWindow::ProgramFolder() const {
+    const std::wstring path = ModulePath();
+    return Narrow(path.substr(0, path.find_last_of(L'\\')));
 }
 
 std::string MainWindow::ProgramFileName() const {
-    std::vector<wchar_t> path(MAX_PATH);
-    DWORD length = 0;
-    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) >=
-           path.size()) {
-        path.resize(path.size() * 2);
-    }
-    std::wstring full(path.data(), length);
-    return Narrow(full.substr(full.find_last_of(L'\\') + 1));
+    const std::wstring path = ModulePath();
+    return Narrow(path.substr(path.find_last_of(L'\\') + 1));
 }
 
 }  // namespace tessarin::win32
