@@ -34,193 +34,131 @@ class FakeDesktopPort : public DesktopPort {
     static constexpr std::uint32_t kOwnThread = 1;
 
     bool KeyEvent(std::uint8_t keyCode, bool release) override {
-        calls.push_back("Key " + Hex(keyCode) + (release ? " up" : " down"));
+        Log("Key", Hex(keyCode), release ? "up" : "down");
         return release || refusedPresses.count(keyCode) == 0;
     }
-
     bool ReadClipboardText(std::optional<std::string>& text) override {
-        calls.push_back("ReadClipboard");
+        Log("ReadClipboard");
         if (clipboardUnreadable) {
             return false;
         }
         text = clipboard;
         return true;
     }
-
     bool ReplaceClipboard(const std::optional<std::string>& text) override {
-        calls.push_back("ReplaceClipboard " + (text ? "\"" + *text + "\"" : std::string("none")));
-        ++replaceCount_;
-        if (failingReplaces.count(replaceCount_) != 0) {
-            clipboard.reset();  // emptied, then setting the text failed
-            return false;
-        }
-        clipboard = text;
-        return true;
+        Log("ReplaceClipboard", text ? "\"" + *text + "\"" : "none");
+        // A failing call has emptied the clipboard, then failed to set the text.
+        clipboard = failingReplaces.count(++replaceCount_) != 0 ? std::nullopt : text;
+        return failingReplaces.count(replaceCount_) == 0;
     }
-
-    WindowHandle GetForegroundWindow() override {
-        calls.push_back("GetForegroundWindow");
-        return foreground;
-    }
-
+    WindowHandle GetForegroundWindow() override { return Log("GetForegroundWindow"), foreground; }
     std::string GetWindowClass(WindowHandle window) override {
-        calls.push_back("GetWindowClass " + Hex(window));
-        const Window* found = Find(window);
-        return found == nullptr ? std::string() : found->Class;
+        return Log("GetWindowClass", Hex(window)), Find(window).Class;
     }
-
-    std::uint32_t GetCurrentThreadId() override {
-        calls.push_back("GetCurrentThreadId");
-        return kOwnThread;
-    }
-
+    std::uint32_t GetCurrentThreadId() override { return Log("GetCurrentThreadId"), kOwnThread; }
     std::uint32_t GetWindowThreadId(WindowHandle window) override {
-        calls.push_back("GetWindowThreadId " + Hex(window));
-        const Window* found = Find(window);
-        return found == nullptr ? 0 : found->ThreadId;
+        return Log("GetWindowThreadId", Hex(window)), Find(window).ThreadId;
     }
-
     std::uint32_t GetWindowProcessId(WindowHandle window) override {
-        calls.push_back("GetWindowProcessId " + Hex(window));
-        const Window* found = Find(window);
-        return found == nullptr ? 0 : found->ProcessId;
+        return Log("GetWindowProcessId", Hex(window)), Find(window).ProcessId;
     }
-
     // Like the system, refuses to attach a thread to itself or to no thread.
     bool AttachThreadInput(std::uint32_t thread, std::uint32_t toThread, bool attach) override {
-        calls.push_back("AttachThreadInput " + std::to_string(thread) + " " +
-                        std::to_string(toThread) + (attach ? " true" : " false"));
-        if (toThread == 0 || toThread == thread) {
+        Log("AttachThreadInput", thread, toThread, attach ? "true" : "false");
+        if (toThread == 0 || toThread == thread || (!attach && attachedTo_ != toThread)) {
             return false;
         }
-        if (attach) {
-            attachedTo_ = toThread;
-        } else if (attachedTo_ != toThread) {
-            return false;
-        } else {
-            attachedTo_ = 0;
-        }
+        attachedTo_ = attach ? toThread : 0;
         return true;
     }
-
     // The focus of this thread's input: its own, or that of the thread it is attached to.
     WindowHandle GetFocus() override {
-        calls.push_back("GetFocus");
-        if (attachedTo_ == 0) {
-            return ownFocus;
-        }
+        Log("GetFocus");
         for (const Window& window : windows) {
-            if (window.ThreadId == attachedTo_) {
+            if (attachedTo_ != 0 && window.ThreadId == attachedTo_) {
                 return window.Focus;
             }
         }
-        return 0;
+        return attachedTo_ == 0 ? ownFocus : 0;
     }
-
     std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message,
                                     std::uintptr_t wParam, std::intptr_t lParam) override {
-        calls.push_back("SendMessage " + Hex(window) + " " + Hex(message) + " " + Hex(wParam) +
-                        " " + Hex(static_cast<std::uintptr_t>(lParam)));
+        Log("SendMessage", Hex(window), Hex(message), Hex(wParam),
+            Hex(static_cast<std::uintptr_t>(lParam)));
         if (message == desk::kWmPaste) {
             pasted.push_back(clipboard.value_or("<nothing>"));
         }
         return 0;
     }
-
     bool PostWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) override {
-        calls.push_back("PostMessage " + Hex(window) + " " + Hex(message) + " " + Hex(wParam) +
-                        " " + Hex(static_cast<std::uintptr_t>(lParam)));
-        return Find(window) != nullptr;
+        Log("PostMessage", Hex(window), Hex(message), Hex(wParam),
+            Hex(static_cast<std::uintptr_t>(lParam)));
+        return Find(window).Handle != 0;
     }
-
     bool GetShowState(WindowHandle window, std::uint32_t& showState) override {
-        calls.push_back("GetShowState " + Hex(window));
-        const Window* found = Find(window);
-        if (found == nullptr) {
+        Log("GetShowState", Hex(window));
+        if (Find(window).Handle == 0) {
             return false;
         }
-        showState = found->ShowState;
+        showState = Find(window).ShowState;
         return true;
     }
-
     void ShowWindow(WindowHandle window, std::int32_t command) override {
-        calls.push_back("ShowWindow " + Hex(window) + " " + std::to_string(command));
+        Log("ShowWindow", Hex(window), command);
     }
-
     WindowHandle FindWindowByClass(const std::string& className,
                                    const std::string& windowName) override {
-        calls.push_back("FindWindow \"" + className + "\" \"" + windowName + "\"");
+        Log("FindWindow", "\"" + className + "\"", "\"" + windowName + "\"");
         return className == "Shell_traywnd" && windowName.empty() ? taskbar : 0;
     }
-
     bool IsWindowVisible(WindowHandle window) override {
-        calls.push_back("IsWindowVisible " + Hex(window));
-        return window == taskbar ? taskbarVisible : false;
+        return Log("IsWindowVisible", Hex(window)), window == taskbar && taskbarVisible;
     }
-
     bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
                       std::int32_t width, std::int32_t height, std::uint32_t flags) override {
-        calls.push_back("SetWindowPos " + Hex(window) + " " + Hex(insertAfter) + " " +
-                        std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(width) +
-                        " " + std::to_string(height) + " " + Hex(flags));
+        Log("SetWindowPos", Hex(window), Hex(insertAfter), x, y, width, height, Hex(flags));
         if (window == taskbar) {
             taskbarVisible = (flags & desk::kSwpShowWindow) != 0;
         }
         return true;
     }
-
     std::uint32_t GetWindowStyle(WindowHandle window, std::int32_t index) override {
-        calls.push_back("GetWindowStyle " + Hex(window) + " " + std::to_string(index));
-        const Window* found = Find(window);
-        if (found == nullptr) {
-            return 0;
-        }
-        return index == desk::kGwlExStyle ? found->ExStyle : found->Style;
+        Log("GetWindowStyle", Hex(window), index);
+        return index == desk::kGwlExStyle ? Find(window).ExStyle : Find(window).Style;
     }
-
     WindowHandle GetWindow(WindowHandle window, std::uint32_t command) override {
-        calls.push_back("GetWindow " + Hex(window) + " " + std::to_string(command));
-        for (std::size_t i = 0; command == desk::kGwHwndNext && i < windows.size(); ++i) {
+        Log("GetWindow", Hex(window), command);
+        for (std::size_t i = 0; command == desk::kGwHwndNext && i + 1 < windows.size(); ++i) {
             if (windows[i].Handle == window) {
-                return i + 1 < windows.size() ? windows[i + 1].Handle : 0;
+                return windows[i + 1].Handle;
             }
         }
         return 0;
     }
-
     ProcessHandle OpenProcess(std::uint32_t access, bool inheritHandle,
                               std::uint32_t processId) override {
-        calls.push_back("OpenProcess " + Hex(access) + (inheritHandle ? " true " : " false ") +
-                        std::to_string(processId));
+        Log("OpenProcess", Hex(access), inheritHandle ? "true" : "false", processId);
         if (unopenable.count(processId) != 0) {
             return 0;
         }
-        const ProcessHandle handle = 0x9000 + processId;
-        openProcesses[handle] = processId;
-        return handle;
+        openProcesses[0x9000 + processId] = processId;
+        return 0x9000 + processId;
     }
-
     bool TerminateProcess(ProcessHandle process, std::uint32_t exitCode) override {
-        calls.push_back("TerminateProcess " + Hex(process) + " " + std::to_string(exitCode));
-        auto open = openProcesses.find(process);
-        if (open == openProcesses.end()) {
-            return false;
+        Log("TerminateProcess", Hex(process), exitCode);
+        const bool open = openProcesses.count(process) != 0;
+        if (open) {
+            terminated.push_back(openProcesses[process]);
         }
-        terminated.push_back(open->second);
-        return true;
+        return open;
     }
-
     void CloseHandle(ProcessHandle process) override {
-        calls.push_back("CloseHandle " + Hex(process));
+        Log("CloseHandle", Hex(process));
         openProcesses.erase(process);
     }
-
-    void PumpMessages() override { calls.push_back("PumpMessages"); }
-
-    void Wait(std::uint32_t milliseconds) override {
-        calls.push_back("Wait " + std::to_string(milliseconds));
-    }
+    void PumpMessages() override { Log("PumpMessages"); }
+    void Wait(std::uint32_t milliseconds) override { Log("Wait", milliseconds); }
 
     // Test set-up and inspection.
     static std::string Hex(std::uintptr_t value) {
@@ -243,17 +181,13 @@ class FakeDesktopPort : public DesktopPort {
     // The keys whose last accepted event was a press.
     std::set<std::string> KeysHeld() const {
         std::set<std::string> held;
-        for (const std::string& call : calls) {
-            if (call.rfind("Key ", 0) != 0) {
-                continue;
-            }
+        for (const std::string& call : CallsStartingWith("Key ")) {
             const std::string key = call.substr(4, call.find(' ', 4) - 4);
-            const bool press = call.size() > 5 && call.compare(call.size() - 5, 5, " down") == 0;
             const auto code = static_cast<std::uint8_t>(std::stoul(key, nullptr, 16));
-            if (press && refusedPresses.count(code) == 0) {
-                held.insert(key);
-            } else if (!press) {
+            if (call.ends_with(" up")) {
                 held.erase(key);
+            } else if (refusedPresses.count(code) == 0) {
+                held.insert(key);
             }
         }
         return held;
@@ -275,13 +209,28 @@ class FakeDesktopPort : public DesktopPort {
     std::vector<std::string> calls;
 
   private:
-    const Window* Find(WindowHandle handle) const {
+    static std::string Text(const std::string& text) { return text; }
+    static std::string Text(const char* text) { return text; }
+    template <typename Number>
+    static std::string Text(Number number) {
+        return std::to_string(number);
+    }
+    template <typename... Args>
+    void Log(const std::string& what, const Args&... args) {
+        std::string line = what;
+        ((line += " " + Text(args)), ...);
+        calls.push_back(std::move(line));
+    }
+
+    // The window with that handle, or an empty one with handle 0 when there is none.
+    const Window& Find(WindowHandle handle) const {
+        static const Window kNone{0, "", 0};
         for (const Window& window : windows) {
             if (window.Handle == handle && handle != 0) {
-                return &window;
+                return window;
             }
         }
-        return nullptr;
+        return kNone;
     }
 
     std::uint32_t attachedTo_ = 0;

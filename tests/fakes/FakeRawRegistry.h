@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -25,7 +26,6 @@ class FakeRawRegistry : public RawRegistry {
         friend bool operator==(const Value&, const Value&) = default;
     };
     struct Key {
-        std::string Name;
         std::vector<Value> Values;
 
         friend bool operator==(const Key&, const Key&) = default;
@@ -51,19 +51,11 @@ class FakeRawRegistry : public RawRegistry {
     // Test set-up and inspection.
     void Put(std::int32_t root, const std::string& path, const std::string& name,
              RegistryData data) {
-        Value* value = FindValue(MakeKeys(root, path), name);
-        if (value == nullptr) {
-            keys[{root, Lower(path)}].Values.push_back({name, std::move(data)});
-        } else {
-            value->Data = std::move(data);
-        }
+        Store(MakeKeys(root, path), name, std::move(data));
     }
     const RegistryData* Find(std::int32_t root, const std::string& path, const std::string& name) {
         auto key = keys.find({root, Lower(path)});
-        if (key == keys.end()) {
-            return nullptr;
-        }
-        const Value* value = FindValue(key->second, name);
+        const Value* value = key == keys.end() ? nullptr : FindValue(key->second, name);
         return value == nullptr ? nullptr : &value->Data;
     }
     bool HasKey(std::int32_t root, const std::string& path) const {
@@ -72,11 +64,8 @@ class FakeRawRegistry : public RawRegistry {
     std::size_t OpenKeyCount() const { return open_.size(); }
     std::vector<Call> CallsTo(const std::string& what) const {
         std::vector<Call> found;
-        for (const Call& call : calls) {
-            if (call.What == what) {
-                found.push_back(call);
-            }
-        }
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(found),
+                     [&](const Call& call) { return call.What == what; });
         return found;
     }
 
@@ -136,11 +125,7 @@ class FakeRawRegistry : public RawRegistry {
             status != reg::kSuccess) {
             return status;
         }
-        if (Value* value = FindValue(*target, name)) {
-            value->Data = data;
-        } else {
-            target->Values.push_back({name, data});
-        }
+        Store(*target, name, data);
         return reg::kSuccess;
     }
 
@@ -159,86 +144,34 @@ class FakeRawRegistry : public RawRegistry {
         return reg::kFileNotFound;
     }
 
+    // No test deletes keys through the fake: the real registry's rules are tested instead.
     std::int32_t DeleteKey(std::int32_t root, const std::string& subKey) override {
         calls.push_back({"DeleteKey", root, Lower(subKey), {}, 0});
-        if (std::int32_t status = Refusal("DeleteKey", root, reg::kSetValue);
-            status != reg::kSuccess) {
-            return status;
-        }
-        const std::string path = Lower(subKey);
-        if (path.empty() || !HasKey(root, path)) {
-            return path.empty() ? reg::kAccessDenied : reg::kFileNotFound;
-        }
-        if (!Children(root, path).empty()) {
-            return reg::kAccessDenied;
-        }
-        keys.erase({root, path});
-        return reg::kSuccess;
+        return reg::kAccessDenied;
     }
 
+    // Listing is tested against the real registry; here it can only fail or find nothing.
     std::int32_t QueryInfoKey(RegistryKey key, std::uint32_t& longestValueName) override {
-        Key* target = nullptr;
-        if (std::int32_t status = Use("QueryInfoKey", key, {}, reg::kQueryValue, target);
-            status != reg::kSuccess) {
-            return status;
-        }
         longestValueName = 0;
-        for (const Value& value : target->Values) {
-            longestValueName = std::max(longestValueName, Utf16Length(value.Name));
-        }
-        return reg::kSuccess;
+        return Listing("QueryInfoKey", key, reg::kQueryValue);
     }
-
-    std::int32_t EnumValue(RegistryKey key, std::uint32_t index, std::uint32_t bufferLength,
-                           std::string& name) override {
-        Key* target = nullptr;
-        if (std::int32_t status = Use("EnumValue", key, {}, reg::kQueryValue, target);
-            status != reg::kSuccess) {
-            return status;
-        }
-        if (index >= target->Values.size()) {
-            return reg::kNoMoreItems;
-        }
-        return Fit(target->Values[index].Name, bufferLength, name);
+    std::int32_t EnumValue(RegistryKey key, std::uint32_t, std::uint32_t, std::string&) override {
+        return Listing("EnumValue", key, reg::kQueryValue);
     }
-
-    std::int32_t EnumKey(RegistryKey key, std::uint32_t index, std::uint32_t bufferLength,
-                         std::string& name) override {
-        Key* target = nullptr;
-        if (std::int32_t status = Use("EnumKey", key, {}, reg::kEnumerateSubKeys, target);
-            status != reg::kSuccess) {
-            return status;
-        }
-        const auto& handle = open_.at(key);
-        const std::vector<std::string> children = Children(handle.first, handle.second);
-        if (index >= children.size()) {
-            return reg::kNoMoreItems;
-        }
-        return Fit(children[index], bufferLength, name);
+    std::int32_t EnumKey(RegistryKey key, std::uint32_t, std::uint32_t, std::string&) override {
+        return Listing("EnumKey", key, reg::kEnumerateSubKeys);
     }
 
     // Replaces %NAME% for the names in `environment`, leaving unknown ones as they are.
     std::string ExpandEnvironment(const std::string& text) override {
-        calls.push_back({"ExpandEnvironment", 0, {}, text, 0});
-        std::string result;
-        std::size_t at = 0;
-        while (at < text.size()) {
-            const std::size_t open = text.find('%', at);
-            const std::size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-            if (close == std::string::npos) {
-                break;
-            }
-            result += text.substr(at, open - at);
-            auto variable = environment.find(text.substr(open + 1, close - open - 1));
-            if (variable == environment.end()) {
-                result += text.substr(open, close - open);
-                at = close;
-            } else {
-                result += variable->second;
-                at = close + 1;
+        std::string result = text;
+        for (const auto& [name, value] : environment) {
+            for (auto at = result.find('%' + name + '%'); at != std::string::npos;
+                 at = result.find('%' + name + '%', at + value.size())) {
+                result.replace(at, name.size() + 2, value);
             }
         }
-        return result + text.substr(std::min(at, text.size()));
+        return result;
     }
 
     Tree keys;
@@ -251,14 +184,11 @@ class FakeRawRegistry : public RawRegistry {
     int badCloses = 0;
 
   private:
-    static std::string Lower(const std::string& text) {
-        std::string lower = text;
-        for (char& c : lower) {
-            if (c >= 'A' && c <= 'Z') {
-                c = static_cast<char>(c - 'A' + 'a');
-            }
+    static std::string Lower(std::string text) {
+        for (char& c : text) {
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         }
-        return lower;
+        return text;
     }
 
     static std::uint32_t Utf16Length(const std::string& text) {
@@ -277,13 +207,12 @@ class FakeRawRegistry : public RawRegistry {
                                           : static_cast<std::uint32_t>(data.Bytes.size());
     }
 
-    static std::int32_t Fit(const std::string& found, std::uint32_t bufferLength,
-                            std::string& name) {
-        if (Utf16Length(found) >= bufferLength) {
-            return reg::kMoreData;
+    static void Store(Key& key, const std::string& name, RegistryData data) {
+        if (Value* value = FindValue(key, name)) {
+            value->Data = std::move(data);
+        } else {
+            key.Values.push_back({name, std::move(data)});
         }
-        name = found;
-        return reg::kSuccess;
     }
 
     static Value* FindValue(Key& key, const std::string& name) {
@@ -313,11 +242,7 @@ class FakeRawRegistry : public RawRegistry {
         std::size_t end = 0;
         while (end != std::string::npos) {
             end = path.find('\\', end + 1);
-            const std::string prefix = path.substr(0, end);
-            Key& key = keys[{root, Lower(prefix)}];
-            if (key.Name.empty()) {
-                key.Name = prefix.substr(prefix.rfind('\\') + 1);
-            }
+            keys[{root, Lower(path.substr(0, end))}];
         }
         return keys[{root, Lower(path)}];
     }
@@ -353,21 +278,10 @@ class FakeRawRegistry : public RawRegistry {
         return reg::kSuccess;
     }
 
-    // The names of the direct subkeys, in the case-insensitive order the system lists them.
-    std::vector<std::string> Children(std::int32_t root, const std::string& path) const {
-        const std::string prefix = path.empty() ? "" : path + "\\";
-        std::vector<std::string> names;
-        for (auto it = keys.lower_bound({root, prefix}); it != keys.end(); ++it) {
-            const std::string& candidate = it->first.second;
-            if (it->first.first != root || candidate.compare(0, prefix.size(), prefix) != 0) {
-                break;
-            }
-            if (candidate.size() > prefix.size() &&
-                candidate.find('\\', prefix.size()) == std::string::npos) {
-                names.push_back(it->second.Name);
-            }
-        }
-        return names;
+    std::int32_t Listing(const std::string& what, RegistryKey key, std::uint32_t right) {
+        Key* target = nullptr;
+        const std::int32_t status = Use(what, key, {}, right, target);
+        return status == reg::kSuccess && what != "QueryInfoKey" ? reg::kNoMoreItems : status;
     }
 
     std::map<RegistryKey, std::pair<std::int32_t, std::string>> open_;

@@ -20,8 +20,7 @@ class FakeSystemPort : public SystemPort {
     bool IsWindowsNT() override { return windowsNT; }
 
     Handle OpenProcessToken(std::uint32_t access) override {
-        Log("OpenProcessToken " + Hex(access));
-        return tokenOpens ? kToken : 0;
+        return Log("OpenProcessToken " + Hex(access)), tokenOpens ? kToken : 0;
     }
     std::optional<Luid> LookupPrivilege(const std::string& privilegeName) override {
         Log("LookupPrivilege " + privilegeName);
@@ -40,9 +39,7 @@ class FakeSystemPort : public SystemPort {
     std::uint32_t MciOpen(const std::string& deviceType, const std::string& elementName,
                           std::uint32_t flags, std::uint32_t& deviceId) override {
         Log("MciOpen " + deviceType + " [" + elementName + "] " + Hex(flags));
-        if (mciOpenError == 0) {
-            deviceId = nextDeviceId++;
-        }
+        deviceId = mciOpenError == 0 ? nextDeviceId++ : deviceId;
         return mciOpenError;
     }
     std::uint32_t MciSet(std::uint32_t deviceId, std::uint32_t flags) override {
@@ -50,21 +47,16 @@ class FakeSystemPort : public SystemPort {
         return mciSetError;
     }
     std::uint32_t MciClose(std::uint32_t deviceId) override {
-        Log("MciClose " + std::to_string(deviceId));
-        return 0;
+        return Log("MciClose " + std::to_string(deviceId)), 0;
     }
     std::string MciErrorString(std::uint32_t errorCode) override {
-        const auto found = mciErrorTexts.find(errorCode);
-        return found == mciErrorTexts.end() ? std::string() : found->second;
+        return mciErrorTexts[errorCode];
     }
 
     std::uint32_t WaveOutGetVolume(std::uint32_t device, std::uint32_t& packedVolume) override {
         Log("WaveOutGetVolume " + std::to_string(device));
-        if (volumeReadError != 0) {
-            return volumeReadError;
-        }
-        packedVolume = packedVolumeValue;
-        return 0;
+        packedVolume = volumeReadError == 0 ? packedVolumeValue : packedVolume;
+        return volumeReadError;
     }
     std::uint32_t WaveOutSetVolume(std::uint32_t device, std::uint32_t packedVolume) override {
         Log("WaveOutSetVolume " + std::to_string(device) + " " + Hex(packedVolume));

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Windows1252CodePage.h"
@@ -40,16 +41,10 @@ TEST(ParseHotkeyText, ParsesEachTextToItsFlagsAndKey) {
         {"ALT + CTRL + F5", Hotkey(3, 0x74)},
         {"WIN + SHIFT + [LARROW]", Hotkey(12, 0x25)},
         {"CONTROL + X", Hotkey(2, 0x58)},
-        {"CTRL + X", Hotkey(2, 0x58)},
         {"SHIFT + a", Hotkey(4, 0x61)},
-        {"CTRL + A", Hotkey(2, 0x41)},
         {"SHIFT + ALT + CTRL + .", Hotkey(7, 0x2E)},
         {"CTRL + |", Hotkey(2, 0x7C)},
         {"WIN + CTRL + [DARROW]", Hotkey(10, 0x28)},
-        {"ALT + [UARROW]", Hotkey(1, 0x26)},
-        {"ALT + [RARROW]", Hotkey(1, 0x27)},
-        {"WIN + SHIFT + 1", Hotkey(12, 0x31)},
-        {"K", std::nullopt},
         {"null", std::nullopt},
         {"ctrl + k", std::nullopt},
         {"", std::nullopt},
@@ -59,7 +54,6 @@ TEST(ParseHotkeyText, ParsesEachTextToItsFlagsAndKey) {
         {"WINDOW + X", Hotkey(8, 0x58)},
         {"ALTCTRLSHIFTWIN + Z", Hotkey(15, 0x5A)},
         {"CONTROL + CTRL + X", Hotkey(2, 0x58)},
-        {"SHIFT + SHIFT + X", Hotkey(4, 0x58)},
         // Only what precedes the last " + " is the modifier part.
         {"K + CTRL", std::nullopt},
         {"CTRL + ALT", Hotkey(2, 0x41)},
@@ -74,9 +68,7 @@ TEST(ParseHotkeyText, ParsesEachTextToItsFlagsAndKey) {
         {"\tCTRL + K", Hotkey(2, 0x4B)},
         // The space bar's name is a blank and leaves no key.
         {"CTRL +  ", std::nullopt},
-        {"SHIFT + ALT +  ", std::nullopt},
         // Key names from the table are exact and case-sensitive; other text gives its first byte.
-        {"CTRL + F10", Hotkey(2, 0x79)},
         {"CTRL + F13", Hotkey(2, 0x46)},
         {"CTRL + f1", Hotkey(2, 0x66)},
         {"CTRL + [larrow]", Hotkey(2, 0x5B)},
@@ -84,18 +76,10 @@ TEST(ParseHotkeyText, ParsesEachTextToItsFlagsAndKey) {
         // The first byte in the code page, not of the UTF-8 text.
         {"CTRL + é", Hotkey(2, 0xE9)},
         {"CTRL + €", Hotkey(2, 0x80)},
-        {"CTRL + \xC2\x81", Hotkey(2, 0x81)},
         {"CTRL + 中", Hotkey(2, 0x3F)},
     };
     for (const ParseCase& c : cases) {
         EXPECT_EQ(ParseHotkeyText(c.Text, kCodePage), c.Expected) << '"' << c.Text << '"';
-    }
-}
-
-TEST(ParseHotkeyText, MapsEveryFunctionKeyNameByTheTable) {
-    for (std::uint32_t n = 1; n <= 12; ++n) {
-        const std::string text = "ALT + F" + std::to_string(n);
-        EXPECT_EQ(ParseHotkeyText(text, kCodePage), Hotkey(1, 0x6F + n)) << text;
     }
 }
 
@@ -126,19 +110,14 @@ TEST(AddKeyToHotkeyText, BuildsTheTextFromTheKeysPressedInOrder) {
         {{kCtrl, kAlt, 0x4B}, "ALT + CTRL + K"},
         {{kAlt, kCtrl, 0x4B}, "ALT + CTRL + K"},
         {{kShift, kAlt, 0x74}, "SHIFT + ALT + F5"},
-        {{kAlt, kShift, 0x74}, "SHIFT + ALT + F5"},
         {{kCtrl, kAlt, kShift, 0x2E}, "SHIFT + ALT + CTRL + ."},
         {{kShift, kCtrl, kAlt, 0x51}, "SHIFT + CTRL + ALT + Q"},
         {{kCtrl, kLeftWin, 0x28}, "WIN + CTRL + [DARROW]"},
-        {{kLeftWin, kShift, 0x31}, "WIN + SHIFT + 1"},
         {{kRightWin, kShift, 0x31}, "WIN + SHIFT + 1"},
         {{kLeftWin, kRightWin, 0x31}, "WIN + 1"},
-        {{kShift, kLeftWin, 0x31}, "WIN + SHIFT + 1"},
         {{kLeftWin, kShift, kAlt, 0x25}, "WIN + SHIFT + ALT + [LARROW]"},
         {{kAlt, 0x61}, "ALT + a"},
-        {{kCtrl, 0x41}, "CTRL + A"},
         {{kCtrl, 0x7C}, "CTRL + |"},
-        {{kCtrl, 0x79}, "CTRL + F10"},
         {{kCtrl, 0x80}, "CTRL + €"},
         {{kCtrl, 0xE9}, "CTRL + é"},
     };
@@ -152,15 +131,16 @@ TEST(AddKeyToHotkeyText, BuildsTheTextFromTheKeysPressedInOrder) {
     }
 }
 
-TEST(AddKeyToHotkeyText, NamesEveryFunctionKeyAndArrow) {
+// The names of the key table, in both directions.
+TEST(HotkeyNotation, NamesEveryFunctionKeyAndArrowBothWays) {
+    std::vector<std::pair<std::string, std::uint32_t>> names = {
+        {"[LARROW]", 37}, {"[UARROW]", 38}, {"[RARROW]", 39}, {"[DARROW]", 40}};
     for (std::uint32_t n = 1; n <= 12; ++n) {
-        EXPECT_EQ(AddKeyToHotkeyText("SHIFT + ", 111 + n, kCodePage).Text,
-                  "SHIFT + F" + std::to_string(n));
+        names.push_back({"F" + std::to_string(n), 111 + n});
     }
-    const char* const arrows[] = {"[LARROW]", "[UARROW]", "[RARROW]", "[DARROW]"};
-    for (std::uint32_t key = 37; key <= 40; ++key) {
-        EXPECT_EQ(AddKeyToHotkeyText("SHIFT + ", key, kCodePage).Text,
-                  std::string("SHIFT + ") + arrows[key - 37]);
+    for (const auto& [name, key] : names) {
+        EXPECT_EQ(AddKeyToHotkeyText("SHIFT + ", key, kCodePage).Text, "SHIFT + " + name);
+        EXPECT_EQ(ParseHotkeyText("ALT + " + name, kCodePage), Hotkey(1, key)) << name;
     }
 }
 
@@ -174,7 +154,6 @@ TEST(AddKeyToHotkeyText, IgnoresKeysWithoutAModifierAndReplacesAnEarlierKeyName)
     const std::vector<StepCase> cases = {
         // No modifier word held: nothing happens.
         {"", 0x4B, {true, false, ""}},
-        {"", 0x74, {true, false, ""}},
         {"K", 0x4C, {true, false, "K"}},
         {"ctrl + ", 0x4C, {true, false, "ctrl + "}},
         {"CTRL", 0x4C, {true, false, "CTRL"}},
@@ -182,7 +161,6 @@ TEST(AddKeyToHotkeyText, IgnoresKeysWithoutAModifierAndReplacesAnEarlierKeyName)
         {"CONTROL + ", 0x58, {false, true, "CONTROL + X"}},
         // Beyond the 0 to 255 range there is no character to name the key.
         {"CTRL + ", 0x100, {true, false, "CTRL + "}},
-        {"CTRL + ", 0x141, {true, false, "CTRL + "}},
         // A key name already there goes; the words stay.
         {"CTRL + K", 0x4C, {false, true, "CTRL + L"}},
         {"CTRL + [LARROW]", 0x70, {false, true, "CTRL + F1"}},
@@ -235,13 +213,8 @@ TEST(HotkeyNotation, EveryCapturedCombinationParsesBackExceptBlankAndPlus) {
     };
     const std::vector<Held> holds = {
         {{kAlt}, kModAlt},
-        {{kCtrl}, kModControl},
-        {{kShift}, kModShift},
-        {{kLeftWin}, kModWin},
         {{kRightWin}, kModWin},
-        {{kCtrl, kAlt}, kModControl | kModAlt},
         {{kLeftWin, kShift}, kModWin | kModShift},
-        {{kShift, kCtrl, kAlt}, kModShift | kModControl | kModAlt},
         {{kCtrl, kLeftWin, kAlt, kShift}, kModControl | kModWin | kModAlt | kModShift},
     };
     for (const Held& held : holds) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,95 +21,82 @@ struct Rig {
     SystemActions actions{port, state};
 };
 
-const Calls kPrivilegeSteps = {"OpenProcessToken 0x28", "LookupPrivilege SeShutdownPrivilege",
-                               "AdjustTokenPrivilege 122 19 2", "CloseHandle 122"};
-
-Calls With(Calls first, const Calls& then) {
-    first.insert(first.end(), then.begin(), then.end());
-    return first;
+// The recorded calls joined by "|".
+std::string Joined(const Calls& calls) {
+    std::string text;
+    for (const std::string& call : calls) {
+        text += (text.empty() ? "" : "|") + call;
+    }
+    return text;
 }
 
+const std::string kPrivilegeSteps =
+    "OpenProcessToken 0x28|LookupPrivilege SeShutdownPrivilege|"
+    "AdjustTokenPrivilege 122 19 2|CloseHandle 122|";
+
 TEST(SystemActions, PowerActionsEnableThePrivilegeOnlyOnNtThenExitWindows) {
-    struct Case {
-        const char* name;
+    const struct {
         bool nt;
-        std::function<void(SystemActions&)> run;
-        Calls expected;
+        void (SystemActions::*run)();
+        std::string expected;
+    } cases[] = {
+        {true, &SystemActions::Logoff, kPrivilegeSteps + "EndSession 0 0xFFFFFFFF"},
+        {false, &SystemActions::Logoff, "EndSession 0 0xFFFFFFFF"},
+        {true, &SystemActions::ShutdownComputer, kPrivilegeSteps + "EndSession 1 0xFFFFFFFF"},
+        {true, &SystemActions::RestartComputer, kPrivilegeSteps + "EndSession 2 0xFFFFFFFF"},
+        {true, &SystemActions::StartTheDefaultScreensaver, "MainWindow SysCommand 0xF140 0"},
     };
-    const Case cases[] = {
-        {"logoff on NT", true, [](SystemActions& a) { a.Logoff(); },
-         With(kPrivilegeSteps, {"EndSession 0 0xFFFFFFFF"})},
-        {"logoff on non-NT",
-         false,
-         [](SystemActions& a) { a.Logoff(); },
-         {"EndSession 0 0xFFFFFFFF"}},
-        {"shutdown on NT", true, [](SystemActions& a) { a.ShutdownComputer(); },
-         With(kPrivilegeSteps, {"EndSession 1 0xFFFFFFFF"})},
-        {"restart on NT", true, [](SystemActions& a) { a.RestartComputer(); },
-         With(kPrivilegeSteps, {"EndSession 2 0xFFFFFFFF"})},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig rig;
         rig.port.windowsNT = c.nt;
-        c.run(rig.actions);
-        EXPECT_EQ(rig.port.calls, c.expected) << c.name;
+        (rig.actions.*c.run)();
+        EXPECT_EQ(Joined(rig.port.calls), c.expected);
     }
 }
 
 TEST(SystemActions, EnableShutdownPrivilegeStopsAtTheFirstFailedStepAndClosesTheToken) {
-    struct Case {
+    const struct {
         bool opens, known, adjusts, result;
-        Calls expected;
-    };
-    const Case cases[] = {
+        std::string expected;
+    } cases[] = {
         {true, true, true, true, kPrivilegeSteps},
-        {false, true, true, false, {"OpenProcessToken 0x28"}},
-        {true,
-         false,
-         true,
-         false,
-         {"OpenProcessToken 0x28", "LookupPrivilege SeShutdownPrivilege", "CloseHandle 122"}},
+        {false, true, true, false, "OpenProcessToken 0x28|"},
+        {true, false, true, false,
+         "OpenProcessToken 0x28|LookupPrivilege SeShutdownPrivilege|CloseHandle 122|"},
         {true, true, false, false, kPrivilegeSteps},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig rig;
         rig.port.tokenOpens = c.opens;
         rig.port.privilegeKnown = c.known;
         rig.port.privilegeAdjusts = c.adjusts;
-        EXPECT_EQ(rig.actions.EnableShutdownPrivilege(), c.result) << c.opens << c.known;
-        EXPECT_EQ(rig.port.calls, c.expected) << c.opens << c.known << c.adjusts;
+        EXPECT_EQ(rig.actions.EnableShutdownPrivilege(), c.result) << c.expected;
+        EXPECT_EQ(Joined(rig.port.calls) + "|", c.expected);
     }
 }
 
 TEST(SystemActions, CdDoorAlwaysClosesAndShowsOnlyTheDoorCommandsError) {
-    struct Case {
-        const char* name;
+    const struct {
         bool eject;
         std::uint32_t openError, setError;
-        Calls expected;
+        std::string expected;  // after "MciOpen cdaudio [E: ] 0x2300"
+    } cases[] = {
+        {true, 0, 0, "MciSet 1 256|MciClose 1"},
+        {false, 0, 0, "MciSet 1 512|MciClose 1"},
+        {true, 275, 0, "MciClose 0"},
+        {false, 0, 261,
+         "MciSet 1 512|MessageBox [The driver cannot recognize the command.] [Tessarin] 16|"
+         "MciClose 1"},
     };
-    const Case cases[] = {
-        {"eject", true, 0, 0, {"MciOpen cdaudio [E: ] 0x2300", "MciSet 1 256", "MciClose 1"}},
-        {"close", false, 0, 0, {"MciOpen cdaudio [E: ] 0x2300", "MciSet 1 512", "MciClose 1"}},
-        {"no CD device", true, 275, 0, {"MciOpen cdaudio [E: ] 0x2300", "MciClose 0"}},
-        {"tray stuck",
-         false,
-         0,
-         261,
-         {"MciOpen cdaudio [E: ] 0x2300", "MciSet 1 512",
-          "MessageBox [The driver cannot recognize the command.] [Tessarin] 16", "MciClose 1"}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig rig;
         rig.port.mciOpenError = c.openError;
         rig.port.mciSetError = c.setError;
         rig.port.mciErrorTexts[261] = "  The driver cannot recognize the command.   ";
         c.eject ? rig.actions.EjectCdrom("E: ") : rig.actions.CloseCdrom("E: ");
-        EXPECT_EQ(rig.port.calls, c.expected) << c.name;
+        EXPECT_EQ(Joined(rig.port.calls), "MciOpen cdaudio [E: ] 0x2300|" + c.expected);
     }
-}
-
-TEST(SystemActions, FailedOpenNeverClosesTheDeviceOfAnEarlierAction) {
+    // A failed open never closes the device of an earlier action.
     Rig rig;
     rig.actions.EjectCdrom("E: ");
     rig.port.mciOpenError = 275;
@@ -120,48 +106,46 @@ TEST(SystemActions, FailedOpenNeverClosesTheDeviceOfAnEarlierAction) {
 
 // Device words are level × 257, so 0xLLLL per channel.
 TEST(SystemActions, VolumeStepsPerChannelAndHoldsToTheRange) {
-    struct Case {
+    const struct {
         const char* name;
         std::uint32_t packedBefore;
         std::uint32_t readError;
-        std::function<void(SystemActions&)> run;
-        std::string expectedSet;
+        void (SystemActions::*first)();
+        void (SystemActions::*then)();
+        const char* expectedSet;
+    } cases[] = {
+        {"raise 250/100", 0x6464FAFA, 0, &SystemActions::RaiseVolume, nullptr, "0x6E6EFFFF"},
+        {"lower 5/100", 0x64640505, 0, &SystemActions::LowerVolume, nullptr, "0x5A5A0000"},
+        {"mute then raise", 0x64640505, 0, &SystemActions::Mute, &SystemActions::RaiseVolume,
+         "0xA0A0A0A"},
+        {"failed read counts as 0", 0x64640505, 6, &SystemActions::RaiseVolume, nullptr,
+         "0xA0A0A0A"},
     };
-    const Case cases[] = {
-        {"raise 250/100", 0x6464FAFA, 0, [](SystemActions& a) { a.RaiseVolume(); },
-         "WaveOutSetVolume 0 0x6E6EFFFF"},
-        {"lower 5/100", 0x64640505, 0, [](SystemActions& a) { a.LowerVolume(); },
-         "WaveOutSetVolume 0 0x5A5A0000"},
-        {"mute then raise", 0x64640505, 0,
-         [](SystemActions& a) {
-             a.Mute();
-             a.RaiseVolume();
-         },
-         "WaveOutSetVolume 0 0xA0A0A0A"},
-        {"failed read counts as 0", 0x64640505, 6, [](SystemActions& a) { a.RaiseVolume(); },
-         "WaveOutSetVolume 0 0xA0A0A0A"},
-        {"128 writes as 32896", 0x80008000, 0,
-         [](SystemActions& a) { a.SetWaveVolume(128, 128, 0); }, "WaveOutSetVolume 0 0x80808080"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig rig;
         rig.port.packedVolumeValue = c.packedBefore;
         rig.port.volumeReadError = c.readError;
-        c.run(rig.actions);
-        EXPECT_EQ(rig.port.calls.back(), c.expectedSet) << c.name;
+        (rig.actions.*c.first)();
+        if (c.then != nullptr) {
+            (rig.actions.*c.then)();
+        }
+        EXPECT_EQ(rig.port.calls.back(), std::string("WaveOutSetVolume 0 ") + c.expectedSet)
+            << c.name;
     }
 }
 
-TEST(SystemActions, GetWaveVolumeReadsLeftFromTheLowWordToTheNearestLevel) {
-    struct Case {
+TEST(SystemActions, WaveVolumeLevelsConvertToAndFromDeviceWords) {
+    Rig setter;
+    setter.actions.SetWaveVolume(128, 128, 0);
+    EXPECT_EQ(setter.port.calls.back(), "WaveOutSetVolume 0 0x80808080");  // 128 is 32896
+    const struct {
         std::uint32_t packed;
         std::int32_t left, right;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0x80008000, 128, 128}, {0x0000FFFF, 255, 0}, {0xFFFF0000, 0, 255},
         {0x00800081, 1, 0},     {0x0080007F, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig rig;
         rig.port.packedVolumeValue = c.packed;
         std::int32_t left = -1;
@@ -173,31 +157,25 @@ TEST(SystemActions, GetWaveVolumeReadsLeftFromTheLowWordToTheNearestLevel) {
 }
 
 TEST(SystemActions, SignedWordConversionsRefuseValuesOutsideSixteenBits) {
-    struct Case {
+    const struct {
         std::int64_t value;
         std::int16_t word;
         bool refused;
-    };
-    const Case cases[] = {{0, 0, false},      {32767, 32767, false}, {32768, -32768, false},
-                          {65535, -1, false}, {65536, 0, true},      {-1, 0, true}};
-    for (const Case& c : cases) {
+    } cases[] = {{0, 0, false},      {32767, 32767, false}, {32768, -32768, false},
+                 {65535, -1, false}, {65536, 0, true},      {-1, 0, true}};
+    for (const auto& c : cases) {
         Rig rig;
         const std::int16_t word = rig.actions.UnsignedToInteger(c.value);
         EXPECT_EQ(word, c.word) << c.value;
-        EXPECT_EQ(rig.port.calls, c.refused ? Calls{"MessageBox [Error in conversion from Unsigned "
-                                                    "to nSigned Integer] [Tessarin] 0"}
-                                            : Calls{})
+        EXPECT_EQ(Joined(rig.port.calls),
+                  c.refused ? "MessageBox [Error in conversion from Unsigned to nSigned Integer] "
+                              "[Tessarin] 0"
+                            : "")
             << c.value;
         if (!c.refused) {
             EXPECT_EQ(SystemActions::IntegerToUnsigned(word), c.value);
         }
     }
-}
-
-TEST(SystemActions, ScreenSaverIsAskedOfTheMainWindow) {
-    Rig rig;
-    rig.actions.StartTheDefaultScreensaver();
-    EXPECT_EQ(rig.port.calls, (Calls{"MainWindow SysCommand 0xF140 0"}));
 }
 
 TEST(SystemActions, MonitorTogglesOnlyOnNonNtAndSwitchesOffOnNt) {
@@ -208,28 +186,26 @@ TEST(SystemActions, MonitorTogglesOnlyOnNonNtAndSwitchesOffOnNt) {
         EXPECT_EQ(rig.state.bMonitorOn, nt);
         rig.actions.ToggleMonitor();
         EXPECT_TRUE(rig.state.bMonitorOn);
-        EXPECT_EQ(rig.port.calls,
-                  (Calls{"Desktop SysCommand 0xF170 2",
-                         nt ? "Desktop SysCommand 0xF170 2" : "Desktop SysCommand 0xF170 -1"}))
-            << "NT " << nt;
+        EXPECT_EQ(Joined(rig.port.calls),
+                  nt ? "Desktop SysCommand 0xF170 2|Desktop SysCommand 0xF170 2"
+                     : "Desktop SysCommand 0xF170 2|Desktop SysCommand 0xF170 -1");
     }
 }
 
 TEST(SystemActions, NtMonitorWaitsForTheKeysToComeUpWithinItsBound) {
-    struct Case {
+    const struct {
         const char* name;
         std::set<int> held;
         std::uint64_t keysUpAt;
         std::uint64_t earliest, latest;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"keys already up", {0x11, 'K'}, 1000, 1000, 1000},
         {"ctrl+win+F12 released", {0x11, 0x5B, 0x7B}, 1130, 1130, 1150},
         {"highest key stuck", {0xFE}, UINT64_MAX, 3000, 3020},
         {"backspace stuck", {0x08}, UINT64_MAX, 3000, 3020},
         {"mouse button held from the popup menu", {0x01, 0x02, 0x06}, UINT64_MAX, 1000, 1000},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig rig;
         rig.port.heldKeys = c.held;
         rig.port.keysUpAt = c.keysUpAt;
@@ -251,7 +227,7 @@ TEST(SystemActions, HotkeyPressedDuringTheMonitorWaitRunsBeforeTheMonitorGoesOff
         }
     };
     rig.actions.ToggleMonitor();
-    EXPECT_EQ(rig.port.calls, (Calls{"WaveOutSetVolume 0 0x0", "Desktop SysCommand 0xF170 2"}));
+    EXPECT_EQ(Joined(rig.port.calls), "WaveOutSetVolume 0 0x0|Desktop SysCommand 0xF170 2");
 }
 
 }  // namespace

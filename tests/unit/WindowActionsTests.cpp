@@ -40,55 +40,42 @@ struct Rig {
     WindowActions actions{desktop, registry, kMainWindow};
 };
 
-// The key events of a sequence, and which of them the system refuses.
-struct ChordCase {
-    const char* Name;
-    std::function<void(WindowActions&)> Run;
-    std::set<std::uint8_t> Refused;
-    Lines Keys;
-};
+// "+5B -4C" stands for the key events "Key 0x5B down", "Key 0x4C up".
+Lines KeyEvents(const std::string& events) {
+    Lines lines;
+    for (std::size_t at = 0; at < events.size(); at += 4) {
+        lines.push_back("Key 0x" + events.substr(at + 1, 2) +
+                        (events[at] == '+' ? " down" : " up"));
+    }
+    return lines;
+}
 
 TEST(WindowActions, KeySequencesReleaseEveryKeyTheyPress) {
-    const Lines modifiersUp = {"Key 0x11 up", "Key 0x10 up", "Key 0xA4 up"};
-    auto with = [&](Lines tail) {
-        Lines all = modifiersUp;
-        all.insert(all.end(), tail.begin(), tail.end());
-        return all;
-    };
-    auto pasteIntoBrowser = [](WindowActions& actions) { actions.PasteText("x"); };
-    const ChordCase cases[] = {
-        {"switch user",
-         [](WindowActions& a) { a.SwitchUser(); },
-         {},
-         with({"Key 0x5B down", "Key 0x4C down", "Key 0x5B up", "Key 0x4C up"})},
-        {"show desktop",
-         [](WindowActions& a) { a.ShowDesktop(); },
-         {},
-         with({"Key 0x5B down", "Key 0x4D down", "Key 0x5B up", "Key 0x4D up"})},
-        {"paste into browser",
-         pasteIntoBrowser,
-         {},
-         with({"Key 0x11 down", "Key 0x56 down", "Key 0x56 up", "Key 0x11 up"})},
+    const auto switchUser = [](WindowActions& a) { a.SwitchUser(); };
+    const auto showDesktop = [](WindowActions& a) { a.ShowDesktop(); };
+    const auto pasteIntoBrowser = [](WindowActions& a) { a.PasteText("x"); };
+    const struct {
+        const char* Name;
+        std::function<void(WindowActions&)> Run;
+        std::set<std::uint8_t> Refused;
+        const char* Keys;  // after the modifiers of the hotkey are let go
+    } cases[] = {
+        {"switch user", switchUser, {}, "+5B +4C -5B -4C"},
+        {"show desktop", showDesktop, {}, "+5B +4D -5B -4D"},
+        {"paste into browser", pasteIntoBrowser, {}, "+11 +56 -56 -11"},
         // A press the system refuses ends the sequence, and what is held is let go.
-        {"switch user, L refused",
-         [](WindowActions& a) { a.SwitchUser(); },
-         {desk::kVkL},
-         with({"Key 0x5B down", "Key 0x4C down", "Key 0x5B up"})},
-        {"show desktop, Win refused",
-         [](WindowActions& a) { a.ShowDesktop(); },
-         {desk::kVkLeftWin},
-         with({"Key 0x5B down"})},
-        {"paste into browser, V refused",
-         pasteIntoBrowser,
-         {desk::kVkV},
-         with({"Key 0x11 down", "Key 0x56 down", "Key 0x11 up"})},
+        {"switch user, L refused", switchUser, {desk::kVkL}, "+5B +4C -5B"},
+        {"show desktop, Win refused", showDesktop, {desk::kVkLeftWin}, "+5B"},
+        {"paste into browser, V refused", pasteIntoBrowser, {desk::kVkV}, "+11 +56 -11"},
     };
-    for (const ChordCase& test : cases) {
+    for (const auto& test : cases) {
         Rig rig;
         rig.desktop.foreground = kBrowser;
         rig.desktop.refusedPresses = test.Refused;
         test.Run(rig.actions);
-        EXPECT_EQ(rig.desktop.CallsStartingWith("Key "), test.Keys) << test.Name;
+        EXPECT_EQ(rig.desktop.CallsStartingWith("Key "),
+                  KeyEvents(std::string("-11 -10 -A4 ") + test.Keys))
+            << test.Name;
         EXPECT_TRUE(rig.desktop.KeysHeld().empty()) << test.Name;
     }
 }
@@ -118,55 +105,33 @@ TEST(WindowActions, PasteIntoBrowserRestoresOnlyAfterTheKeystrokesHadTime) {
     EXPECT_TRUE(rig.desktop.CallsStartingWith("SendMessage").empty());
 }
 
-struct ClipboardCase {
-    const char* Name;
-    std::optional<std::string> Before;
-    bool Unreadable;
-    std::set<int> FailingReplaces;
-    bool Pasted;
-    Lines Replaces;
-    std::optional<std::string> After;
-};
-
 TEST(WindowActions, PasteNeverLeavesThePastedTextOnTheClipboardNorLosesTheUsersText) {
-    const ClipboardCase cases[] = {
-        {"plain",
-         "old",
-         false,
-         {},
-         true,
-         {"ReplaceClipboard \"new\"", "ReplaceClipboard \"old\""},
-         "old"},
-        {"clipboard held no text",
-         std::nullopt,
-         false,
-         {},
-         true,
-         {"ReplaceClipboard \"new\"", "ReplaceClipboard none"},
-         std::nullopt},
-        {"user's text unreadable", "old", true, {}, false, {}, "old"},
-        {"paste text not set",
-         "old",
-         false,
-         {1},
-         false,
-         {"ReplaceClipboard \"new\"", "ReplaceClipboard \"old\""},
-         "old"},
-        {"restore failed",
-         "old",
-         false,
-         {2},
-         true,
-         {"ReplaceClipboard \"new\"", "ReplaceClipboard \"old\"", "ReplaceClipboard none"},
-         std::nullopt},
+    const struct {
+        const char* Name;
+        std::optional<std::string> Before;
+        bool Unreadable;
+        int FailingReplace;  // 0: none fails
+        bool Pasted;
+        Lines Replaces;  // the clipboard texts set, in order
+        std::optional<std::string> After;
+    } cases[] = {
+        {"plain", "old", false, 0, true, {"\"new\"", "\"old\""}, "old"},
+        {"clipboard held no text", std::nullopt, false, 0, true, {"\"new\"", "none"}, std::nullopt},
+        {"user's text unreadable", "old", true, 0, false, {}, "old"},
+        {"paste text not set", "old", false, 1, false, {"\"new\"", "\"old\""}, "old"},
+        {"restore failed", "old", false, 2, true, {"\"new\"", "\"old\"", "none"}, std::nullopt},
     };
-    for (const ClipboardCase& test : cases) {
+    for (const auto& test : cases) {
         Rig rig;
         rig.desktop.clipboard = test.Before;
         rig.desktop.clipboardUnreadable = test.Unreadable;
-        rig.desktop.failingReplaces = test.FailingReplaces;
+        rig.desktop.failingReplaces = {test.FailingReplace};
         EXPECT_EQ(rig.actions.PasteText("new"), test.Pasted) << test.Name;
-        EXPECT_EQ(rig.desktop.CallsStartingWith("Replace"), test.Replaces) << test.Name;
+        Lines replaces;
+        for (const std::string& call : rig.desktop.CallsStartingWith("Replace")) {
+            replaces.push_back(call.substr(std::string("ReplaceClipboard ").size()));
+        }
+        EXPECT_EQ(replaces, test.Replaces) << test.Name;
         EXPECT_EQ(rig.desktop.pasted, test.Pasted ? Lines{"new"} : Lines{}) << test.Name;
         EXPECT_EQ(rig.desktop.clipboard, test.After) << test.Name;
     }

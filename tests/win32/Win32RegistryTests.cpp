@@ -179,7 +179,8 @@ TEST_F(Win32Registry, ListsAndManagesKeys) {
         registry.Value("v");
     }
     cRegistry registry = Object("", 0);
-    for (const char* section : {"\\B", "\\A \xE6\x97\xA5", "\\B\\Deep"}) {
+    const std::string longest(255, '0');  // the longest name a key can have
+    for (const std::string& section : {"\\B"s, "\\A \xE6\x97\xA5"s, "\\B\\Deep"s, "\\" + longest}) {
         registry.SectionKey(kTestSection + section);
         EXPECT_TRUE(registry.CreateKey()) << section;
         EXPECT_TRUE(registry.KeyExists()) << section;
@@ -192,8 +193,8 @@ TEST_F(Win32Registry, ListsAndManagesKeys) {
     EXPECT_EQ(names, (std::vector<std::string>{"", "One", "Zwei \xCE\xA9"}));
     EXPECT_EQ(count, 3);
     EXPECT_TRUE(registry.EnumerateSections(names, count));
-    EXPECT_EQ(names, (std::vector<std::string>{"", "A \xE6\x97\xA5", "B"}));
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(names, (std::vector<std::string>{"", longest, "A \xE6\x97\xA5", "B"}));
+    EXPECT_EQ(count, 3);
 
     registry.SectionKey(kTestSection + "\\B");
     EXPECT_FALSE(registry.DeleteKey());
