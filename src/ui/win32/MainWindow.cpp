@@ -139,6 +139,8 @@ void MainWindow::FormLoad(int showCommand) {
     hotkeys_ = std::make_unique<Hotkeys>(ListView1, *hotkeyPort_, *executor_, codePage_, state_);
 
     tray_ = std::make_unique<TrayIcon>(window_, ownIcon_, *this);
+    searchDialog_ = std::make_unique<SearchDialog>(state_, codePage_);
+    emailDialog_ = std::make_unique<EmailDialog>(state_, store_);
 
     HookHotkeys(window_, *hotkeys_);
     // After the hotkey hook, so that the icon's messages reach the tray first.
@@ -614,11 +616,12 @@ LaunchOptions MainWindow::CurrentLaunchOptions() const {
 }
 
 void MainWindow::ShowSearchPrompt() {
-    // The search prompt comes with the action editor; until then a search is a cancelled one.
+    // The prompts have no owner: they come up over whatever the user is working in.
+    searchDialog_->ShowModal(nullptr);
 }
 
 void MainWindow::ShowEmailPrompt() {
-    // As for the search prompt: no receiver, nothing sent.
+    emailDialog_->ShowModal(nullptr);
 }
 
 void MainWindow::SetCheck(UINT id, bool checked) {

@@ -18,6 +18,8 @@
 #include "platform/win32/Win32SettingsStore.h"
 #include "platform/win32/Win32ShellPort.h"
 #include "platform/win32/Win32SystemPort.h"
+#include "ui/win32/EmailDialog.h"
+#include "ui/win32/SearchDialog.h"
 #include "ui/win32/TrayIcon.h"
 
 namespace tessarin::win32 {
@@ -106,6 +108,9 @@ class MainWindow : public LaunchOptionsSource, public Prompts, public TrayHost {
     std::unique_ptr<Executor> executor_;
     std::unique_ptr<Hotkeys> hotkeys_;
     std::unique_ptr<TrayIcon> tray_;
+    // One of each prompt for the program's life: a second showing finds the first still open.
+    std::unique_ptr<SearchDialog> searchDialog_;
+    std::unique_ptr<EmailDialog> emailDialog_;
 };
 
 }  // namespace tessarin::win32
