@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tessarin {
@@ -23,6 +24,16 @@ struct AppState {
     // The hotkey capture dialog's answer: empty (nothing to change), "#DEL#" or a combination.
     // Emptied at every "Edit Hotkey" click, so an answer is never applied twice.
     std::string CapturedHotkey;
+
+    // Handed between the main window and the action editor. The main window sets the row being
+    // edited (both empty when adding); the editor answers with the accepted action, where an
+    // empty EditActionType means there is nothing to apply.
+    std::string EditData;
+    std::string EditIndex;
+    std::string EditActionType;
+    std::string EditCommand;
+    std::string EditParameters;
+    std::int32_t EditActionIndex = 0;
 };
 
 }  // namespace tessarin

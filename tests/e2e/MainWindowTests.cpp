@@ -363,6 +363,72 @@ TEST_F(Tessarin, EditHotkeyCapturesTypedKeysAndTheNewHotkeyRuns) {
     Unload();
 }
 
+// The editor's catalogue tree, walked by its structure: roots in order, then their children.
+HTREEITEM TreeItem(HWND tree, int rootIndex, int childIndex) {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (int i = 0; i < rootIndex && item != nullptr; ++i) {
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+    }
+    item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+    for (int i = 0; i < childIndex && item != nullptr; ++i) {
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+    }
+    return item;
+}
+
+TEST_F(Tessarin, ActionsMadeInTheEditorAreKeptAndComeBack) {
+    Start();
+    const struct {
+        int root, child, field;
+        const wchar_t* text;
+    } added[] = {
+        {0, 1, 102, L"example.test/page"},         // Open > URL, command field
+        {5, 0, 103, L"Hello\r\n\"quoted\" text"},  // System > Paste Text, paste box
+    };
+    for (const auto& action : added) {
+        Command(ids::kAddAction);
+        HWND editor = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            editor = FindWindowW(L"#32770", L"Tessarin v1.36");
+            return editor != nullptr && IsWindowVisible(editor);
+        })) << "no editor";
+        const HWND tree = GetDlgItem(editor, 100);
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET,
+                     reinterpret_cast<LPARAM>(TreeItem(tree, action.root, action.child)));
+        SendMessageW(GetDlgItem(editor, action.field), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(action.text));
+        PostMessageW(GetDlgItem(editor, IDOK), BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(editor); })) << "the editor stayed open";
+    }
+    const std::vector<std::wstring> url{L"Go to URL", L"", L"http://example.test/page ", L"6"};
+    ASSERT_EQ(Rows().size(), 2u);
+    EXPECT_EQ(Rows()[0], url);
+    EXPECT_EQ(Rows()[1][0], L"Paste Text");
+    EXPECT_EQ(Rows()[1][2], L"Hello\r\n\"quoted\" text ");
+
+    ASSERT_TRUE(SelectListRow(list_, 1));
+    Command(ids::kEditHotkey);
+    ASSERT_TRUE(WaitFor([&] {
+        const HWND dialog = FindWindowW(nullptr, L"Register Hotkey");
+        return dialog != nullptr && IsWindowVisible(dialog);
+    }));
+    Sleep(300);
+    ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'P'}));
+    ASSERT_TRUE(WaitFor([&] { return FindWindowW(nullptr, L"Register Hotkey") == nullptr; }));
+    const auto before = Rows();
+    EXPECT_EQ(before[1][1], L"ALT + CTRL + P");
+    Unload();
+    EXPECT_EQ(Setting(L"Actions", L"Data2"), L"Hello\r\n\"quoted\" text ");
+    EXPECT_EQ(Setting(L"Actions", L"Hotkey2"), L"ALT + CTRL + P");
+
+    Start();
+    EXPECT_EQ(Rows(), before);
+    Unload();
+}
+
 TEST_F(Tessarin, DeleteAsksFirstThenRemovesTheRowAndSaves) {
     StoreAction(1, L"Mute", L"CTRL + ALT + 1", L" ");
     StoreAction(2, L"Logoff", L"", L" ");

@@ -10,7 +10,9 @@
 #include "platform/win32/WideString.h"
 #include "ui/MainWindowLogic.h"
 #include "hotkeys/HotkeyCapture.h"
+#include "ui/ActionEditorLogic.h"
 #include "ui/win32/AboutDialog.h"
+#include "ui/win32/ActionForm.h"
 #include "ui/win32/HotKeyDialog.h"
 #include "ui/win32/MainWindowIds.h"
 
@@ -299,9 +301,6 @@ void MainWindow::CreateControls() {
     pictureIcon_ = CreateWindowExW(0, WC_STATICW, L"",
                                    WS_CHILD | WS_VISIBLE | SS_ICON | SS_NOTIFY | SS_CENTERIMAGE, 0,
                                    0, 0, 0, window_, nullptr, instance_, nullptr);
-    // The action editor is not part of this build yet; its buttons wait for it.
-    EnableWindow(addButton_, FALSE);
-    EnableWindow(editButton_, FALSE);
 }
 
 void MainWindow::LayOut() {
@@ -390,6 +389,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->idFrom == kList) {
+                if (header->code == NM_DBLCLK) {
+                    AddOrEditAction(false);
+                    return 0;
+                }
                 if (header->code == NM_CUSTOMDRAW) {
                     LRESULT result = CDRF_DODEFAULT;
                     OnListCustomDraw(lParam, result);
@@ -506,6 +509,12 @@ void MainWindow::OnInitMenuPopup(HMENU menu) {
 
 void MainWindow::OnCommand(WORD id) {
     switch (id) {
+        case kAddAction:
+            AddOrEditAction(true);
+            break;
+        case kEditAction:
+            AddOrEditAction(false);
+            break;
         case kEditHotkey:
             EditHotkeyOfSelection();
             break;
@@ -564,6 +573,22 @@ void MainWindow::DeleteSelectedAction() {
         RefreshList(DeleteAction(ListView1, *position, *hotkeys_, store_));
     }
     SetFocus(list_);
+}
+
+void MainWindow::AddOrEditAction(bool add) {
+    const std::optional<std::size_t> selected = add ? std::nullopt : SelectedPosition();
+    PrepareActionEditor(state_, selected ? &ListView1.At(*selected) : nullptr);
+    ActionForm form(driveProbe_);
+    form.ShowModal(window_, state_);
+    // Edit with no row selected still shows the editor, but there is no row for its answer.
+    if (!add && !selected) {
+        return;
+    }
+    // Neither path saves or registers: the next hotkey assignment, deletion or unload does.
+    if (const std::optional<std::size_t> changed =
+            ApplyActionEditorResult(ListView1, selected, state_)) {
+        RefreshList(changed);
+    }
 }
 
 void MainWindow::EditHotkeyOfSelection() {

@@ -13,6 +13,7 @@
 #include "model/SettingsSection.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32DesktopPort.h"
+#include "platform/win32/Win32DriveProbe.h"
 #include "platform/win32/Win32HotkeyPort.h"
 #include "platform/win32/Win32RawRegistry.h"
 #include "platform/win32/Win32SettingsStore.h"
@@ -66,6 +67,7 @@ class MainWindow : public LaunchOptionsSource, public Prompts, public TrayHost {
     void OnListCustomDraw(LPARAM lParam, LRESULT& result);
     void DeleteSelectedAction();
     void EditHotkeyOfSelection();
+    void AddOrEditAction(bool add);
     void DisplayHelp();
     void GoToNotificationArea();
     void ShowPicture();
@@ -100,6 +102,7 @@ class MainWindow : public LaunchOptionsSource, public Prompts, public TrayHost {
     Win32CodePage codePage_;
     Win32ShellPort shellPort_;
     Win32RawRegistry rawRegistry_;
+    Win32DriveProbe driveProbe_;
     std::unique_ptr<Win32HotkeyPort> hotkeyPort_;
     std::unique_ptr<Win32SystemPort> systemPort_;
     std::unique_ptr<Win32DesktopPort> desktopPort_;

@@ -1,0 +1,340 @@
+// The action editor for real: its own modal loop, nodes selected and fields typed from a second
+// thread, its buttons clicked, and the answer it hands over.
+
+#include "ui/win32/ActionForm.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "TestPrograms.h"
+#include "platform/win32/WideString.h"
+#include "platform/win32/Win32DriveProbe.h"
+
+namespace tessarin::win32 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool WaitFor(const std::function<bool()>& condition) {
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return Narrow(text);
+}
+
+// A visible dialog box that the given window owns: the refusal message or a file dialog.
+HWND OwnedDialog(HWND owner) {
+    for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box != nullptr;
+         box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+        if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+class ActionFormTest : public ::testing::Test {
+  protected:
+    // Shows the editor on this thread while `drive` works it from a second one. A drive that
+    // leaves the editor open is recorded and the editor cancelled, so no test can hang.
+    bool Run(const std::function<void(HWND)>& drive) {
+        closedByItself_ = false;
+        std::thread driver([&] {
+            HWND dialog = nullptr;
+            WaitFor([&] {
+                dialog = FindWindowW(L"#32770", L"Tessarin v1.36");
+                return dialog != nullptr && IsWindowVisible(dialog);
+            });
+            if (dialog == nullptr) {
+                return;
+            }
+            drive(dialog);
+            closedByItself_ = WaitFor([&] { return !IsWindow(dialog); });
+            WaitFor([&] {
+                // A message box or file dialog left open holds the editor's thread.
+                if (HWND box = OwnedDialog(dialog)) {
+                    PostMessageW(box, WM_CLOSE, 0, 0);
+                } else {
+                    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                }
+                return !IsWindow(dialog);
+            });
+        });
+        const bool accepted = form_.ShowModal(nullptr, state_);
+        driver.join();
+        return accepted;
+    }
+
+    std::int32_t PositionOf(const std::string& text) const {
+        for (std::size_t i = 0; i < tree_.size(); ++i) {
+            if (tree_[i].Text == text) {
+                return static_cast<std::int32_t>(i + 1);
+            }
+        }
+        ADD_FAILURE() << text;
+        return 0;
+    }
+
+    // Every node is expanded, so position order is the order in which they are shown.
+    static HTREEITEM NodeAt(HWND dialog, std::int32_t position) {
+        const HWND tree = GetDlgItem(dialog, ActionForm::kTreeId);
+        HTREEITEM item = TreeView_GetRoot(tree);
+        for (std::int32_t i = 1; i < position && item != nullptr; ++i) {
+            item = TreeView_GetNextVisible(tree, item);
+        }
+        return item;
+    }
+
+    static void Select(HWND dialog, std::int32_t position) {
+        SendMessageW(GetDlgItem(dialog, ActionForm::kTreeId), TVM_SELECTITEM, TVGN_CARET,
+                     reinterpret_cast<LPARAM>(NodeAt(dialog, position)));
+    }
+
+    static std::int32_t SelectedPosition(HWND dialog) {
+        const HWND tree = GetDlgItem(dialog, ActionForm::kTreeId);
+        TVITEMW item{};
+        item.mask = TVIF_PARAM;
+        item.hItem = TreeView_GetSelection(tree);
+        TreeView_GetItem(tree, &item);
+        return static_cast<std::int32_t>(item.lParam);
+    }
+
+    static void Type(HWND dialog, int field, const std::string& text) {
+        SendMessageW(GetDlgItem(dialog, field), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(Widen(text).c_str()));
+    }
+
+    // Posted: a click that opens a message box must not hold this thread.
+    static void Click(HWND dialog, int button) {
+        PostMessageW(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    }
+
+    Win32DriveProbe drives_;
+    CatalogueTree tree_ = FillActionTree(drives_);
+    ActionForm form_{drives_};
+    AppState state_;
+    std::atomic<bool> closedByItself_{false};
+};
+
+TEST_F(ActionFormTest, OpensOnFileFolderWithBoldRootsEverythingExpandedAndTheNodePictures) {
+    std::int32_t selected = 0;
+    std::string help;
+    UINT openState = 0;
+    UINT displayState = 0;
+    UINT namespaceState = 0;
+    int images = 0;
+    Run([&](HWND dialog) {
+        const HWND tree = GetDlgItem(dialog, ActionForm::kTreeId);
+        selected = SelectedPosition(dialog);
+        help = TextOf(GetDlgItem(dialog, ActionForm::kHelpId));
+        openState = TreeView_GetItemState(tree, NodeAt(dialog, 1), TVIS_BOLD);
+        displayState = TreeView_GetItemState(tree, NodeAt(dialog, PositionOf("Display")),
+                                             TVIS_BOLD | TVIS_EXPANDED);
+        namespaceState = TreeView_GetItemState(tree, NodeAt(dialog, PositionOf("Namespace")),
+                                               TVIS_BOLD | TVIS_EXPANDED);
+        images = ImageList_GetImageCount(TreeView_GetImageList(tree, TVSIL_NORMAL));
+        Click(dialog, ActionForm::kCancelId);
+    });
+    EXPECT_TRUE(closedByItself_);
+    EXPECT_EQ(selected, 2);
+    EXPECT_EQ(help.rfind("This will let you open a file or a folder.", 0), 0u) << help;
+    EXPECT_EQ(openState, static_cast<UINT>(TVIS_BOLD));
+    EXPECT_EQ(displayState, static_cast<UINT>(TVIS_EXPANDED));
+    EXPECT_EQ(namespaceState, static_cast<UINT>(TVIS_EXPANDED));
+    EXPECT_EQ(images, 25);
+}
+
+TEST_F(ActionFormTest, OkHandsOverWhatTheChosenNodeAndFieldsMake) {
+    struct Case {
+        const char* node;
+        int field;  // 0: nothing typed
+        const char* typed;
+        const char* type;
+        const char* command;
+        const char* parameters;
+    };
+    const Case cases[] = {
+        {"URL", ActionForm::kCommandId, "example.org", "Go to URL", "http://example.org", ""},
+        {"Custom Namespace", ActionForm::kParametersId, "{645FF040-5081-101B-9F08-00AA002F954E}",
+         "Custom Namespace", "\"explorer.exe\"", "/n,::{645FF040-5081-101B-9F08-00AA002F954E}"},
+        {"Paste Text", ActionForm::kPasteId, "Grüße \"x\"\r\nzwei", "Paste Text",
+         "Grüße \"x\"\r\nzwei", ""},
+        {"Mute", 0, "", "Mute", "", ""},
+    };
+    for (const Case& c : cases) {
+        state_.EditData = state_.EditIndex = "";
+        bool pasteShown = false;
+        const bool accepted = Run([&](HWND dialog) {
+            Select(dialog, PositionOf(c.node));
+            if (c.field != 0) {
+                Type(dialog, c.field, c.typed);
+            }
+            pasteShown = IsWindowVisible(GetDlgItem(dialog, ActionForm::kPasteId)) &&
+                         !IsWindowVisible(GetDlgItem(dialog, ActionForm::kCommandId));
+            Click(dialog, ActionForm::kOkId);
+        });
+        EXPECT_TRUE(closedByItself_) << c.node;
+        EXPECT_TRUE(accepted) << c.node;
+        EXPECT_EQ(pasteShown, c.field == ActionForm::kPasteId) << c.node;
+        EXPECT_EQ(state_.EditActionType, c.type) << c.node;
+        EXPECT_EQ(state_.EditCommand, c.command) << c.node;
+        EXPECT_EQ(state_.EditParameters, c.parameters) << c.node;
+        EXPECT_EQ(state_.EditActionIndex, PositionOf(c.node)) << c.node;
+    }
+}
+
+TEST_F(ActionFormTest, ARefusedOkShowsTheMessageAndKeepsTheDialogAndItsFields) {
+    std::string message;
+    std::string kept;
+    bool stayed = false;
+    const bool accepted = Run([&](HWND dialog) {
+        Type(dialog, ActionForm::kCommandId, "   ");
+        Click(dialog, ActionForm::kOkId);
+        HWND box = nullptr;
+        WaitFor([&] { return (box = OwnedDialog(dialog)) != nullptr; });
+        if (box == nullptr) {
+            return;
+        }
+        message = TextOf(box) + "|" + TextOf(GetDlgItem(box, 0xFFFF));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        WaitFor([&] { return !IsWindow(box); });
+        stayed = IsWindow(dialog) == TRUE;
+        kept = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
+        Type(dialog, ActionForm::kCommandId, "C:\\Tools\\app.exe");
+        Click(dialog, ActionForm::kOkId);
+    });
+    EXPECT_EQ(message, "Tessarin v1.36|You need to fill in the necessary fields for this command.");
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(kept, "   ");
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(state_.EditActionType, "Open File/Folder");
+    EXPECT_EQ(state_.EditCommand, "\"C:\\Tools\\app.exe\"");
+}
+
+TEST_F(ActionFormTest, CancelTheCloseBoxAndACategoryHandNothingOver) {
+    struct Case {
+        const char* name;
+        std::function<void(HWND)> close;
+    };
+    const Case cases[] = {
+        {"Cancel", [](HWND dialog) { Click(dialog, ActionForm::kCancelId); }},
+        {"close box", [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"OK on a category",
+         [](HWND dialog) {
+             Select(dialog, 1);
+             Click(dialog, ActionForm::kOkId);
+         }},
+    };
+    for (const Case& c : cases) {
+        state_.EditActionType = "stale";
+        EXPECT_FALSE(Run(c.close)) << c.name;
+        EXPECT_TRUE(closedByItself_) << c.name;
+        EXPECT_EQ(state_.EditActionType, "") << c.name;
+    }
+}
+
+TEST_F(ActionFormTest, EditingPreselectsTheNodeAndFillsTheFields) {
+    struct Case {
+        const char* node;
+        const char* data;
+        const char* label1;
+        const char* command;
+        const char* paste;
+    };
+    const Case cases[] = {
+        {"Send Email", "mailto:a@b.c ", "Type the email-address to send to", "a@b.c ", ""},
+        {"Paste Text", "say \"hi\" ", "Enter text to paste", "", "say \"hi\""},
+    };
+    for (const Case& c : cases) {
+        state_.EditIndex = std::to_string(PositionOf(c.node));
+        state_.EditData = c.data;
+        std::int32_t selected = 0;
+        std::string label1;
+        std::string command;
+        std::string paste;
+        Run([&](HWND dialog) {
+            selected = SelectedPosition(dialog);
+            label1 = TextOf(GetDlgItem(dialog, ActionForm::kLabel1Id));
+            command = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
+            paste = TextOf(GetDlgItem(dialog, ActionForm::kPasteId));
+            Click(dialog, ActionForm::kOkId);
+        });
+        EXPECT_EQ(selected, PositionOf(c.node)) << c.node;
+        EXPECT_EQ(label1, c.label1) << c.node;
+        EXPECT_EQ(command, c.command) << c.node;
+        EXPECT_EQ(paste, c.paste) << c.node;
+        EXPECT_EQ(state_.EditActionType, c.node) << c.node;
+    }
+}
+
+TEST_F(ActionFormTest, TheKeyboardChoosesANodeAsAClickDoes) {
+    bool focused = false;
+    std::int32_t selected = 0;
+    std::string command;
+    Run([&](HWND dialog) {
+        focused = WaitFor([&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof(info);
+            return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
+                   info.hwndFocus == GetDlgItem(dialog, ActionForm::kTreeId) &&
+                   GetForegroundWindow() == dialog;
+        });
+        testsupport::SendKeys({VK_DOWN});
+        WaitFor([&] {
+            selected = SelectedPosition(dialog);
+            command = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
+            return command == "N/A";
+        });
+        Click(dialog, ActionForm::kOkId);
+    });
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(selected, 3);
+    EXPECT_EQ(command, "N/A");
+    EXPECT_EQ(state_.EditActionType, "Open Add/Remove Programs");
+}
+
+TEST_F(ActionFormTest, ACancelledFileDialogEmptiesTheFieldAndSwallowsTheNextNodeClick) {
+    std::string afterBrowse = "unread";
+    std::int32_t afterFirstClick = 0;
+    std::int32_t afterSecondClick = 0;
+    Run([&](HWND dialog) {
+        Type(dialog, ActionForm::kCommandId, "typed");
+        Click(dialog, ActionForm::kBrowseFileId);
+        HWND open = nullptr;
+        WaitFor([&] { return (open = OwnedDialog(dialog)) != nullptr; });
+        PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+        WaitFor([&] { return !IsWindow(open); });
+        WaitFor([&] {
+            afterBrowse = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
+            return afterBrowse.empty();
+        });
+        Select(dialog, PositionOf("URL"));
+        afterFirstClick = SelectedPosition(dialog);
+        Select(dialog, PositionOf("URL"));
+        afterSecondClick = SelectedPosition(dialog);
+        Click(dialog, ActionForm::kCancelId);
+    });
+    EXPECT_TRUE(closedByItself_);
+    EXPECT_EQ(afterBrowse, "");
+    EXPECT_EQ(afterFirstClick, 2);
+    EXPECT_EQ(afterSecondClick, PositionOf("URL"));
+}
+
+}  // namespace
+}  // namespace tessarin::win32
