@@ -429,6 +429,116 @@ TEST_F(Tessarin, ActionsMadeInTheEditorAreKeptAndComeBack) {
     Unload();
 }
 
+// Web pages and mail links open in a stand-in that records its command line while the object
+// lives; the programs registered for them before come back afterwards.
+class RecordedLaunches {
+  public:
+    RecordedLaunches() {
+        DeleteFileW(Path().c_str());
+        const std::wstring command =
+            L"\"" + ProgramFolder() + L"tessarin_record_launch.exe\" \"%1\"";
+        for (Handler& handler : handlers_) {
+            handler.before = Stored(HKEY_CLASSES_ROOT, handler.key, L"");
+            SetDefault(handler.key, command);
+        }
+    }
+    ~RecordedLaunches() {
+        for (const Handler& handler : handlers_) {
+            if (handler.before == L"<absent>") {
+                RegDeleteKeyValueW(HKEY_CLASSES_ROOT, handler.key, nullptr);
+            } else {
+                SetDefault(handler.key, handler.before);
+            }
+        }
+        DeleteFileW(Path().c_str());
+    }
+    static std::wstring Path() { return TempFolder() + L"tessarin e2e launch.txt"; }
+    static std::string Line() { return ReadFirstLine(Path()); }
+
+  private:
+    struct Handler {
+        const wchar_t* key;
+        std::wstring before;
+    };
+    static void SetDefault(const wchar_t* path, const std::wstring& value) {
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr);
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    Handler handlers_[2] = {{L"htmlfile\\shell\\open\\command", {}},
+                            {L"mailto\\shell\\open\\command", {}}};
+};
+
+// A visible top-level window with this title that is not the main window.
+HWND FindPrompt(const wchar_t* title) {
+    HWND found = nullptr;
+    for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, title); window != nullptr;
+         window = FindWindowExW(nullptr, window, nullptr, title)) {
+        wchar_t className[64] = {};
+        GetClassNameW(window, className, 64);
+        if (std::wstring(className) != L"TessarinMainWindow" && IsWindowVisible(window)) {
+            found = window;
+        }
+    }
+    return found;
+}
+
+TEST_F(Tessarin, SearchFromThePopupAsksAndOpensTheResults) {
+    RecordedLaunches launches;
+    StoreAction(1, L"Search Google", L"", L" ");
+    Start(L"/m");
+    ASSERT_TRUE(WaitFor([&] { return TrayIconShown(); }));
+    // The icon's right button opens the popup; its first entry is the search.
+    PostMessageW(window_, kTrayCallback, 1, WM_RBUTTONDOWN);
+    ASSERT_TRUE(WaitFor([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }))
+        << "no popup menu";
+    Sleep(300);
+    ASSERT_TRUE(SendKeys({VK_DOWN}));
+    ASSERT_TRUE(SendKeys({VK_RETURN}));
+    HWND prompt = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (prompt = FindPrompt(L"Enter Google Search Query")); }))
+        << "no search prompt";
+    SendMessageW(GetDlgItem(prompt, 100), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"a b"));
+    PostMessageW(GetDlgItem(prompt, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] {
+        return RecordedLaunches::Line().find("/search?ie=UTF-16&oe=UTF-16&q=a%20b&lr=") !=
+               std::string::npos;
+    })) << RecordedLaunches::Line();
+    Unload();
+}
+
+TEST_F(Tessarin, EmailPromptRemembersTheReceiverAcrossRuns) {
+    RecordedLaunches launches;
+    StoreAction(1, L"Send Email Dialog", L"CTRL + ALT + E", L" ");
+    for (const bool second : {false, true}) {
+        Start();
+        ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'E'}));
+        HWND prompt = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (prompt = FindPrompt(L"Tessarin v1.36")); }))
+            << "no e-mail prompt";
+        const HWND combo = GetDlgItem(prompt, 101);
+        wchar_t shown[256] = {};
+        SendMessageW(combo, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(shown));
+        if (second) {
+            EXPECT_EQ(std::wstring(shown), L"someone@example.test");
+        } else {
+            SendMessageW(combo, WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(L"  someone@example.test  "));
+        }
+        PostMessageW(GetDlgItem(prompt, IDOK), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitFor([&] {
+            return RecordedLaunches::Line().find("mailto:someone@example.test") !=
+                   std::string::npos;
+        })) << RecordedLaunches::Line();
+        DeleteFileW(RecordedLaunches::Path().c_str());
+        Unload();
+    }
+    EXPECT_EQ(Setting(L"Settings", L"Email1"), L"someone@example.test");
+}
+
 TEST_F(Tessarin, DeleteAsksFirstThenRemovesTheRowAndSaves) {
     StoreAction(1, L"Mute", L"CTRL + ALT + 1", L" ");
     StoreAction(2, L"Logoff", L"", L" ");
