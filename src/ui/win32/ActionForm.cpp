@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/win32/WideString.h"
+#include "ui/win32/DialogPlacement.h"
 #include "ui/win32/NodeIcons.h"
 
 namespace tessarin::win32 {
@@ -52,10 +53,6 @@ const EmptyDialogTemplate kTemplate = {
     0,
     0,
     L"Tessarin v1.36"};
-
-int ToPixels(int twips, UINT dpi) {
-    return MulDiv(twips, static_cast<int>(dpi), 1440);
-}
 
 std::string TextOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -372,30 +369,7 @@ void ActionForm::Finish() {
 }
 
 void ActionForm::Layout(UINT dpi, const RECT* suggested) {
-    RECT frame{0, 0, ToPixels(kClientWidth, dpi), ToPixels(kClientHeight, dpi)};
-    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_STYLE)),
-                             FALSE, static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_EXSTYLE)),
-                             dpi);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    POINT topLeft{};
-    if (suggested != nullptr) {
-        topLeft = {suggested->left, suggested->top};
-    } else {
-        RECT around{};
-        if (owner_ != nullptr && IsWindowVisible(owner_) && !IsIconic(owner_)) {
-            GetWindowRect(owner_, &around);
-        } else {
-            MONITORINFO monitor{};
-            monitor.cbSize = sizeof(monitor);
-            GetMonitorInfoW(MonitorFromWindow(dialog_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-            around = monitor.rcWork;
-        }
-        topLeft = {around.left + (around.right - around.left - width) / 2,
-                   around.top + (around.bottom - around.top - height) / 2};
-    }
-    SetWindowPos(dialog_, nullptr, topLeft.x, topLeft.y, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceDialog(dialog_, owner_, kClientWidth, kClientHeight, dpi, suggested);
 
     const std::array<std::pair<HWND, Twips>, 11> controls = {{
         {treeView1_, kTreeView1},

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/win32/WideString.h"
+#include "ui/win32/DialogPlacement.h"
 
 namespace tessarin::win32 {
 namespace {
@@ -45,10 +46,6 @@ const EmptyDialogTemplate kTemplate = {
     0,
     L"Register Hotkey",
     0};
-
-int ToPixels(int twips, UINT dpi) {
-    return MulDiv(twips, static_cast<int>(dpi), 1440);
-}
 
 HFONT CreateArial(UINT dpi) {
     LOGFONTW font{};
@@ -193,30 +190,7 @@ void HotKeyDialog::CreateControls() {
 }
 
 void HotKeyDialog::Layout(UINT dpi, const RECT* suggested) {
-    RECT frame{0, 0, ToPixels(kClientWidth, dpi), ToPixels(kClientHeight, dpi)};
-    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_STYLE)),
-                             FALSE, static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_EXSTYLE)),
-                             dpi);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    POINT topLeft{};
-    if (suggested != nullptr) {
-        topLeft = {suggested->left, suggested->top};
-    } else {
-        RECT around{};
-        if (owner_ != nullptr && IsWindowVisible(owner_) && !IsIconic(owner_)) {
-            GetWindowRect(owner_, &around);
-        } else {
-            MONITORINFO monitor{};
-            monitor.cbSize = sizeof(monitor);
-            GetMonitorInfoW(MonitorFromWindow(dialog_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-            around = monitor.rcWork;
-        }
-        topLeft = {around.left + (around.right - around.left - width) / 2,
-                   around.top + (around.bottom - around.top - height) / 2};
-    }
-    SetWindowPos(dialog_, nullptr, topLeft.x, topLeft.y, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceDialog(dialog_, owner_, kClientWidth, kClientHeight, dpi, suggested);
 
     const std::array<std::pair<HWND, Twips>, 4> controls = {{{label1_, kLabel1},
                                                              {text1_, kText1},

@@ -1,6 +1,7 @@
 #include "ui/win32/SearchDialog.h"
 
 #include "platform/win32/WideString.h"
+#include "ui/win32/DialogPlacement.h"
 #include "ui/PromptLogic.h"
 
 namespace tessarin::win32 {
@@ -20,10 +21,6 @@ const EmptyDialogTemplate kTemplate = {
     0,
     0,
     L""};
-
-int ToPixels(int twips, UINT dpi) {
-    return MulDiv(twips, static_cast<int>(dpi), 1440);
-}
 
 HFONT CreateMessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
@@ -163,30 +160,7 @@ void PromptWindow::CreateControls() {
 }
 
 void PromptWindow::Layout(UINT dpi, const RECT* suggested) {
-    RECT frame{0, 0, ToPixels(clientWidth_, dpi), ToPixels(clientHeight_, dpi)};
-    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)),
-                             FALSE, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)),
-                             dpi);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    POINT topLeft{};
-    if (suggested != nullptr) {
-        topLeft = {suggested->left, suggested->top};
-    } else {
-        RECT around{};
-        if (owner_ != nullptr && IsWindowVisible(owner_) && !IsIconic(owner_)) {
-            GetWindowRect(owner_, &around);
-        } else {
-            MONITORINFO monitor{};
-            monitor.cbSize = sizeof(monitor);
-            GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-            around = monitor.rcWork;
-        }
-        topLeft = {around.left + (around.right - around.left - width) / 2,
-                   around.top + (around.bottom - around.top - height) / 2};
-    }
-    SetWindowPos(window_, nullptr, topLeft.x, topLeft.y, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceDialog(window_, owner_, clientWidth_, clientHeight_, dpi, suggested);
 
     // The new font goes in before the old one is deleted: a control must never hold a dead one.
     const HFONT oldFont = font_;
