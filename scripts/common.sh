@@ -96,7 +96,9 @@ tessarin_start_wineserver() {
 tessarin_hold_desktop() {  # path of tessarin_hold_desktop.exe
     wine "$1" 7200 </dev/null >/dev/null 2>&1 &
     TESSARIN_HOLD_PID=$!
-    sleep 1
+    # Let the desktop finish starting: while it does, it takes the foreground from whatever
+    # window a test has just opened, and keystrokes go astray.
+    sleep 3
 }
 
 tessarin_cleanup() {
