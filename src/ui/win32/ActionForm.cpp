@@ -9,6 +9,7 @@
 
 #include "platform/win32/WideString.h"
 #include "ui/win32/DialogPlacement.h"
+#include "ui/win32/ModalLoop.h"
 #include "ui/win32/NodeIcons.h"
 
 namespace tessarin::win32 {
@@ -99,32 +100,9 @@ bool ActionForm::ShowModal(HWND owner, AppState& state) {
         ReleaseResources();
         return false;
     }
-    const bool ownerWasEnabled = owner != nullptr && EnableWindow(owner, FALSE) == FALSE;
-    ShowWindow(dialog, SW_SHOW);
-    SetForegroundWindow(dialog);
-
-    MSG message{};
-    while (dialog_ != nullptr && !finished_) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            if (got == 0) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-            }
-            ActionEditor::Cancel(state);
-            break;
-        }
-        if (IsDialogMessageW(dialog_, &message)) {
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-
-    // The owner is enabled again before the dialog goes, so the activation returns to it rather
-    // than to some other program's window.
-    if (ownerWasEnabled) {
-        EnableWindow(owner, TRUE);
-    }
+    RunModalLoop(
+        dialog, owner, [&] { return dialog_ == nullptr || finished_; },
+        [&] { ActionEditor::Cancel(state); });
     if (dialog_ != nullptr) {
         DestroyWindow(dialog_);
     }

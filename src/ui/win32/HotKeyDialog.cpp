@@ -7,6 +7,7 @@
 
 #include "platform/win32/WideString.h"
 #include "ui/win32/DialogPlacement.h"
+#include "ui/win32/ModalLoop.h"
 
 namespace tessarin::win32 {
 namespace {
@@ -87,34 +88,12 @@ std::string HotKeyDialog::ShowModal(HWND owner) {
     if (dialog == nullptr) {
         return {};
     }
-    const bool ownerWasEnabled = owner != nullptr && EnableWindow(owner, FALSE) == FALSE;
-    ShowWindow(dialog, SW_SHOW);
-    SetForegroundWindow(dialog);
-
-    MSG message{};
-    while (dialog_ != nullptr && !capture_->Finished()) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            if (got == 0) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-            }
-            capture_->Cancel();
-            break;
-        }
+    RunModalLoop(
+        dialog, owner, [&] { return dialog_ == nullptr || capture_->Finished(); },
+        [&] { capture_->Cancel(); },
         // The field takes every key for itself: IsDialogMessage would turn Tab, Enter, Escape
         // and Alt+letter into navigation before the field ever saw them.
-        if (message.hwnd != text1_ && IsDialogMessageW(dialog_, &message)) {
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-
-    // The owner is enabled again before the dialog goes, so the activation returns to it rather
-    // than to some other program's window.
-    if (ownerWasEnabled) {
-        EnableWindow(owner, TRUE);
-    }
+        [&](const MSG& message) { return message.hwnd != text1_; });
     if (dialog_ != nullptr) {
         DestroyWindow(dialog_);
     }

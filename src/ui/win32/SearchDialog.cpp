@@ -2,6 +2,7 @@
 
 #include "platform/win32/WideString.h"
 #include "ui/win32/DialogPlacement.h"
+#include "ui/win32/ModalLoop.h"
 #include "ui/PromptLogic.h"
 
 namespace tessarin::win32 {
@@ -62,33 +63,12 @@ bool PromptWindow::RunModal(HWND owner) {
     if (window == nullptr) {
         return false;
     }
-    const bool ownerWasEnabled = owner != nullptr && EnableWindow(owner, FALSE) == FALSE;
+    // The load step sets the focus, which needs the window shown and active first.
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     Load();
-
-    MSG message{};
-    while (window_ != nullptr && !unloaded_) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            if (got == 0) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-            }
-            Dismissed();
-            break;
-        }
-        if (IsDialogMessageW(window_, &message)) {
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-
-    // The owner is enabled again before the window goes, so the activation returns to it rather
-    // than to some other program's window.
-    if (ownerWasEnabled) {
-        EnableWindow(owner, TRUE);
-    }
+    RunModalLoop(
+        window, owner, [&] { return window_ == nullptr || unloaded_; }, [&] { Dismissed(); });
     if (window_ != nullptr) {
         DestroyWindow(window_);
     }
