@@ -19,6 +19,8 @@
 
 namespace {
 
+using tessarin::testsupport::WaitFor;
+
 using tessarin::testsupport::ProgramFolder;
 using tessarin::testsupport::ReadListView;
 using tessarin::testsupport::SelectListRow;
@@ -109,17 +111,6 @@ std::map<std::wstring, std::wstring> Snapshot() {
     values[L"HKLM Run"] = Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
     values[L"HKCU Run"] = Stored(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
     return values;
-}
-
-bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        Sleep(50);
-    }
-    return condition();
 }
 
 std::wstring TempFolder() {

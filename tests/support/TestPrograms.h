@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,18 @@ inline std::wstring ProgramFolder() {
     std::wstring folder(path, length);
     folder.resize(folder.find_last_of(L"\\/") + 1);
     return folder;
+}
+
+// Polls a condition until it holds or the time is up; true when it held.
+inline bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
 }
 
 // Pumps this thread's messages until the deadline passes or the handle is signalled.

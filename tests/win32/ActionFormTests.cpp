@@ -19,18 +19,9 @@
 namespace tessarin::win32 {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using tessarin::testsupport::WaitFor;
 
-bool WaitFor(const std::function<bool()>& condition) {
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        Sleep(20);
-    }
-    return true;
-}
+using Clock = std::chrono::steady_clock;
 
 std::string TextOf(HWND window) {
     wchar_t text[1024] = {};

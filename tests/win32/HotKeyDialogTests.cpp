@@ -18,22 +18,13 @@
 namespace tessarin::win32 {
 namespace {
 
+using tessarin::testsupport::WaitFor;
+
 using testsupport::SendKeys;
 using Keys = std::vector<UINT>;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kOwnerHotkeyId = 0x2323;
-
-bool WaitFor(const std::function<bool()>& condition) {
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        Sleep(20);
-    }
-    return true;
-}
 
 std::wstring TextOf(HWND window) {
     wchar_t text[256] = {};

@@ -20,20 +20,11 @@
 namespace tessarin::win32 {
 namespace {
 
+using tessarin::testsupport::WaitFor;
+
 using testsupport::SendKeys;
 
 constexpr wchar_t kApplicationKey[] = L"Software\\Tessarin Prompt Tests";
-
-bool WaitFor(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        Sleep(20);
-    }
-    return true;
-}
 
 std::wstring TextOf(HWND window) {
     wchar_t text[256] = {};
