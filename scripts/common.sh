@@ -83,6 +83,13 @@ KEYS
         wineserver -w
         touch "$WINEPREFIX/.tessarin-ready-2"
     fi
+    # Wine draws the caption buttons with Marlett; Debian's Wine does not find its own copy, and
+    # the buttons then show as letters.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+        mkdir -p "$fonts"
+        cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    fi
 }
 
 # One wineserver for the whole run: every program then starts in tens of milliseconds.

@@ -1,6 +1,7 @@
 // Presses a key combination from a process of its own, as a user at the keyboard would:
 // every key down in the given order, then every key up in reverse order.
 //   tessarin_sendkeys VK [VK ...]      (decimal, or hexadecimal with 0x)
+//   tessarin_sendkeys --cursor X Y     (moves the mouse pointer, for pictures of the popup menu)
 
 #include <windows.h>
 
@@ -8,6 +9,11 @@
 #include <vector>
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && std::wcscmp(argv[1], L"--cursor") == 0) {
+        const int x = static_cast<int>(std::wcstol(argv[2], nullptr, 10));
+        const int y = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
+        return SetCursorPos(x, y) ? 0 : 1;
+    }
     std::vector<WORD> keys;
     for (int i = 1; i < argc; ++i) {
         const unsigned long code = std::wcstoul(argv[i], nullptr, 0);
