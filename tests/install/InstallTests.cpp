@@ -1,0 +1,570 @@
+// The packages as a user meets them: the installer run silently, the installed Tessarin started
+// from Program Files, the uninstaller run silently while it is running, and the portable archive
+// unpacked into a folder with spaces in its name.
+//
+//   tessarin_install_tests --installer=PATH --portable=FOLDER
+//
+// PATH is the installer (Tessarin-<version>-win64.exe); FOLDER is where the archive was
+// unpacked. Relative paths are taken from the working folder. Whatever the tests install they
+// remove again, and the user's own actions and Run entries are put back afterwards.
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "TestPrograms.h"
+#include "ui/win32/MainWindowIds.h"
+
+namespace {
+
+using tessarin::testsupport::SendKeys;
+using tessarin::testsupport::WaitFor;
+namespace ids = tessarin::win32::ids;
+
+std::wstring gInstaller;
+std::wstring gPortableFolder;
+
+constexpr wchar_t kVersion[] = L"1.36";
+constexpr wchar_t kPortableTopFolder[] = L"Tessarin-1.36-win64";
+constexpr wchar_t kStoreKey[] = L"Software\\Tessarin";
+constexpr wchar_t kActionsKey[] = L"Software\\Tessarin\\Actions";
+constexpr wchar_t kSettingsKey[] = L"Software\\Tessarin\\Settings";
+// Where a user's own store waits while the tests run on a real Windows machine.
+constexpr wchar_t kBackupKey[] = L"Software\\Tessarin (saved by the install tests)";
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Tessarin";
+constexpr wchar_t kUninstallKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessarin";
+constexpr wchar_t kMainWindowClass[] = L"TessarinMainWindow";
+
+// The files the installer puts into its folder, relative to it.
+const std::vector<std::wstring> kInstalledFiles = {L"Tessarin.exe", L"Help\\index.htm",
+                                                   L"Uninstall.exe"};
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::wstring FullPath(std::wstring path) {
+    for (wchar_t& c : path) {
+        if (c == L'/') {
+            c = L'\\';
+        }
+    }
+    wchar_t full[MAX_PATH * 4] = {};
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 4, full, nullptr);
+    return length == 0 ? path : std::wstring(full, length);
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SHGetKnownFolderPath(id, 0, nullptr, &path) == S_OK) {
+        folder = path;
+    }
+    CoTaskMemFree(path);
+    return folder;
+}
+
+std::wstring InstallFolder() {
+    return KnownFolder(FOLDERID_ProgramFiles) + L"\\Tessarin";
+}
+std::wstring Shortcut() {
+    return KnownFolder(FOLDERID_CommonPrograms) + L"\\Tessarin.lnk";
+}
+
+std::wstring TempFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    return std::wstring(path, length);
+}
+
+bool KeyExists(HKEY root, const wchar_t* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+// A value as text; "<absent>" when there is none.
+std::wstring Stored(HKEY root, const std::wstring& path, const std::wstring& name) {
+    wchar_t buffer[2048] = {};
+    DWORD size = sizeof(buffer);
+    if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+        ERROR_SUCCESS) {
+        return L"<absent>";
+    }
+    return buffer;
+}
+
+void Store(HKEY root, const std::wstring& path, const std::wstring& name,
+           const std::wstring& value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+bool CopyTree(const wchar_t* from, const wchar_t* to) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, to);
+    HKEY source = nullptr;
+    HKEY target = nullptr;
+    bool copied = false;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
+        RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                        nullptr) == ERROR_SUCCESS) {
+        copied = RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
+    }
+    if (target != nullptr) {
+        RegCloseKey(target);
+    }
+    if (source != nullptr) {
+        RegCloseKey(source);
+    }
+    return copied;
+}
+
+// The target of a shell link, empty when it cannot be read.
+std::wstring LinkTarget(const std::wstring& link) {
+    std::wstring target;
+    const HRESULT initialized = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* shellLink = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&shellLink)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(
+                shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            wchar_t path[MAX_PATH] = {};
+            if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
+                SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, 0))) {
+                target = path;
+            }
+            file->Release();
+        }
+        shellLink->Release();
+    }
+    if (SUCCEEDED(initialized)) {
+        CoUninitialize();
+    }
+    return target;
+}
+
+// Every process whose parent is `parentId`.
+std::vector<DWORD> ChildProcesses(DWORD parentId) {
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return children;
+    }
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == parentId && entry.th32ProcessID != parentId) {
+            children.push_back(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return children;
+}
+
+// Runs a program to its end, and the copies of itself it hands the work to (an uninstaller
+// runs from a temporary copy so that it can delete itself). Returns the first program's exit
+// code, or -1 when it could not be started or did not finish in time.
+int RunToEnd(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 30000) {
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        TempFolder().c_str(), &startup, &process)) {
+        return -1;
+    }
+    CloseHandle(process.hThread);
+    int result = -1;
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        result = static_cast<int>(exitCode);
+        // The process object is still open, so its id names no other process meanwhile.
+        for (DWORD child : ChildProcesses(process.dwProcessId)) {
+            HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, child);
+            if (handle != nullptr) {
+                if (WaitForSingleObject(handle, timeoutMs) != WAIT_OBJECT_0) {
+                    result = -1;
+                }
+                CloseHandle(handle);
+            }
+        }
+    }
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") {
+            names.push_back(name);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// The installer's temporary folders (~ns*.tmp) in the temp folder.
+std::vector<std::wstring> InstallerTempFolders() {
+    std::vector<std::wstring> folders;
+    for (const std::wstring& name :
+         FolderEntries(TempFolder().substr(0, TempFolder().size() - 1))) {
+        if (name.rfind(L"~ns", 0) == 0 && name.size() > 4 &&
+            name.compare(name.size() - 4, 4, L".tmp") == 0) {
+            folders.push_back(name);
+        }
+    }
+    return folders;
+}
+
+void RemoveTree(const std::wstring& path) {
+    for (const std::wstring& name : FolderEntries(path)) {
+        const std::wstring child = path + L"\\" + name;
+        if (GetFileAttributesW(child.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(child);
+        } else {
+            DeleteFileW(child.c_str());
+        }
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+class Packages : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        // A store left behind by an interrupted run is the user's, not ours to overwrite.
+        if (KeyExists(HKEY_CURRENT_USER, kStoreKey) && !KeyExists(HKEY_CURRENT_USER, kBackupKey)) {
+            ASSERT_TRUE(CopyTree(kStoreKey, kBackupKey));
+        }
+        for (auto& [root, value] : savedRun_) {
+            value = Stored(root, kRunKey, kRunValue);
+        }
+        tempFoldersBefore_ = InstallerTempFolders();
+    }
+
+    static void TearDownTestSuite() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+        if (KeyExists(HKEY_CURRENT_USER, kBackupKey) && CopyTree(kBackupKey, kStoreKey)) {
+            RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
+        }
+        for (const auto& [root, value] : savedRun_) {
+            RegDeleteKeyValueW(root, kRunKey, kRunValue);
+            if (value != L"<absent>") {
+                Store(root, kRunKey, kRunValue, value);
+            }
+        }
+        // Uninstallers may leave their temporary copy's folder for the next restart.
+        const std::vector<std::wstring> before = tempFoldersBefore_;
+        for (const std::wstring& name : InstallerTempFolders()) {
+            if (std::find(before.begin(), before.end(), name) == before.end()) {
+                RemoveTree(TempFolder() + name);
+            }
+        }
+    }
+
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+        for (const auto& entry : savedRun_) {
+            RegDeleteKeyValueW(entry.first, kRunKey, kRunValue);
+        }
+    }
+
+    void TearDown() override {
+        for (PROCESS_INFORMATION& process : processes_) {
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(process.hProcess, 1);
+                WaitForSingleObject(process.hProcess, 5000);
+            }
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        if (installed_) {
+            RemoveInstallation();
+        }
+        if (!script_.empty()) {
+            DeleteFileW(script_.c_str());
+            DeleteFileW(marker_.c_str());
+        }
+    }
+
+    // After a failure: the uninstaller if it is still there, then whatever it left.
+    static void RemoveInstallation() {
+        const std::wstring folder = InstallFolder();
+        if (Exists(folder + L"\\Uninstall.exe")) {
+            RunToEnd(folder + L"\\Uninstall.exe", L"/S");
+        }
+        for (const std::wstring& file : kInstalledFiles) {
+            DeleteFileW((folder + L"\\" + file).c_str());
+        }
+        RemoveDirectoryW((folder + L"\\Help").c_str());
+        RemoveDirectoryW(folder.c_str());
+        DeleteFileW(Shortcut().c_str());
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
+
+    void SkipWithoutInstaller() {
+        if (gInstaller.empty() || !Exists(gInstaller)) {
+            GTEST_SKIP() << "no installer at \""
+                         << std::string(gInstaller.begin(), gInstaller.end())
+                         << "\": run scripts/package first";
+        }
+        if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Exists(InstallFolder())) {
+            GTEST_SKIP() << "Tessarin is installed on this machine; the test would replace it";
+        }
+    }
+
+    void Install() {
+        installed_ = true;
+        ASSERT_EQ(RunToEnd(gInstaller, L"/S"), 0) << "the silent installer failed";
+    }
+
+    void Uninstall() {
+        const std::wstring uninstaller = InstallFolder() + L"\\Uninstall.exe";
+        ASSERT_TRUE(Exists(uninstaller));
+        ASSERT_EQ(RunToEnd(uninstaller, L"/S"), 0) << "the silent uninstaller failed";
+    }
+
+    // A batch file that writes its first argument to a marker file; returns an action's data
+    // that runs it.
+    std::wstring MarkerAction(const std::wstring& text) {
+        script_ = TempFolder() + L"tessarin install mark.cmd";
+        marker_ = TempFolder() + L"tessarin install marker.txt";
+        DeleteFileW(marker_.c_str());
+        HANDLE file =
+            CreateFileW(script_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const char body[] = "@echo %~1> \"%~dp0tessarin install marker.txt\"\r\n";
+        DWORD written = 0;
+        WriteFile(file, body, sizeof(body) - 1, &written, nullptr);
+        CloseHandle(file);
+        return L"\"" + script_ + L"\" \"" + text + L"\"";
+    }
+
+    std::string Marker() const {
+        std::string text;
+        HANDLE file = CreateFileW(marker_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            return text;
+        }
+        char buffer[256] = {};
+        DWORD read = 0;
+        ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
+        CloseHandle(file);
+        text.assign(buffer, read);
+        return text.substr(0, text.find_first_of("\r\n"));
+    }
+
+    // One stored action: Ctrl+Alt+M runs the marker script.
+    void StoreHotkeyAction(const std::wstring& text) {
+        const std::wstring data = MarkerAction(text);
+        Store(HKEY_CURRENT_USER, kActionsKey, L"ActionType1", L"Open File/Folder");
+        Store(HKEY_CURRENT_USER, kActionsKey, L"Hotkey1", L"CTRL + ALT + M");
+        Store(HKEY_CURRENT_USER, kActionsKey, L"Data1", data);
+        Store(HKEY_CURRENT_USER, kActionsKey, L"ActionIndex1", L"2");
+    }
+
+    // Starts a Tessarin.exe from a folder that is not its own, waits for its window and
+    // presses the stored hotkey.
+    void StartAndPressHotkey(const std::wstring& program, const std::string& text) {
+        std::wstring commandLine = L"\"" + program + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                   nullptr, TempFolder().c_str(), &startup, &process))
+            << "cannot start " << std::string(program.begin(), program.end());
+        processes_.push_back(process);
+        tessarin_ = process.hProcess;
+        ASSERT_TRUE(WaitFor([&] {
+            window_ = FindWindowW(kMainWindowClass, nullptr);
+            return window_ != nullptr;
+        })) << "no main window";
+        ASSERT_EQ(WaitForSingleObject(tessarin_, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+        ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'M'}));
+        EXPECT_TRUE(WaitFor([&] { return Marker() == text; })) << "marker: " << Marker();
+    }
+
+    static inline std::vector<std::pair<HKEY, std::wstring>> savedRun_ = {{HKEY_LOCAL_MACHINE, L""},
+                                                                          {HKEY_CURRENT_USER, L""}};
+    static inline std::vector<std::wstring> tempFoldersBefore_;
+
+    bool installed_ = false;
+    std::wstring script_;
+    std::wstring marker_;
+    std::vector<PROCESS_INFORMATION> processes_;
+    HANDLE tessarin_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+TEST_F(Packages, InstallerInstallsAndTheUninstallerEndsTessarinAndRemovesEverything) {
+    SkipWithoutInstaller();
+    if (IsSkipped()) {
+        return;
+    }
+    const std::wstring folder = InstallFolder();
+    const std::wstring program = folder + L"\\Tessarin.exe";
+
+    Install();
+    for (const std::wstring& file : kInstalledFiles) {
+        EXPECT_TRUE(Exists(folder + L"\\" + file))
+            << "not installed: " << std::string(file.begin(), file.end());
+    }
+    EXPECT_EQ(LinkTarget(Shortcut()), program) << "the Start-menu shortcut";
+    const std::vector<std::pair<std::wstring, std::wstring>> entry = {
+        {L"DisplayName", L"Tessarin"},
+        {L"DisplayVersion", kVersion},
+        {L"Publisher", L"Tessarin"},
+        {L"DisplayIcon", program},
+        {L"InstallLocation", folder},
+        {L"UninstallString", L"\"" + folder + L"\\Uninstall.exe\""},
+        {L"QuietUninstallString", L"\"" + folder + L"\\Uninstall.exe\" /S"},
+    };
+    for (const auto& [name, value] : entry) {
+        EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kUninstallKey, name), value)
+            << std::string(name.begin(), name.end());
+    }
+
+    StoreHotkeyAction(L"installed");
+    StartAndPressHotkey(program, "installed");
+    // Started with the default options, it keeps a Run entry for itself.
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), L"\"" + program + L"\" /m");
+    const std::wstring storedData = Stored(HKEY_CURRENT_USER, kActionsKey, L"Data1");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+
+    Uninstall();
+    EXPECT_EQ(WaitForSingleObject(tessarin_, 0), WAIT_OBJECT_0) << "Tessarin still runs";
+    DWORD exitCode = 1;
+    GetExitCodeProcess(tessarin_, &exitCode);
+    EXPECT_EQ(exitCode, 0u) << "Tessarin did not leave by itself";
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsKey))
+        << "Tessarin ended without saving its settings";
+    for (const std::wstring& file : kInstalledFiles) {
+        EXPECT_FALSE(Exists(folder + L"\\" + file))
+            << "left behind: " << std::string(file.begin(), file.end());
+    }
+    EXPECT_FALSE(Exists(folder)) << "the program folder is left";
+    EXPECT_FALSE(Exists(Shortcut())) << "the Start-menu shortcut is left";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "the uninstall entry is left";
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), L"<absent>");
+    EXPECT_EQ(Stored(HKEY_CURRENT_USER, kRunKey, kRunValue), L"<absent>");
+    // The user's actions stay for a later installation.
+    const std::vector<std::pair<std::wstring, std::wstring>> actions = {
+        {L"ActionType1", L"Open File/Folder"},
+        {L"Hotkey1", L"CTRL + ALT + M"},
+        {L"Data1", storedData},
+        {L"ActionIndex1", L"2"},
+    };
+    for (const auto& [name, value] : actions) {
+        EXPECT_EQ(Stored(HKEY_CURRENT_USER, kActionsKey, name), value)
+            << std::string(name.begin(), name.end());
+    }
+    if (!HasFailure()) {
+        installed_ = false;
+    }
+}
+
+TEST_F(Packages, UninstallerRemovesBothRunEntriesAndKeepsTheActions) {
+    SkipWithoutInstaller();
+    if (IsSkipped()) {
+        return;
+    }
+    Install();
+    ASSERT_TRUE(Exists(InstallFolder() + L"\\Tessarin.exe"));
+    // As a Tessarin run by a user without rights to the machine-wide key leaves it, and as one
+    // from an earlier installation elsewhere may have left the machine-wide one.
+    const std::wstring data = L"\"" + InstallFolder() + L"\\Tessarin.exe\" /m";
+    Store(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, data);
+    Store(HKEY_CURRENT_USER, kRunKey, kRunValue, data);
+    Store(HKEY_CURRENT_USER, kActionsKey, L"ActionType1", L"Mute");
+
+    Uninstall();
+    const std::vector<std::pair<HKEY, const char*>> runEntries = {{HKEY_LOCAL_MACHINE, "HKLM"},
+                                                                  {HKEY_CURRENT_USER, "HKCU"}};
+    for (const auto& [root, name] : runEntries) {
+        EXPECT_EQ(Stored(root, kRunKey, kRunValue), L"<absent>") << name << " Run entry";
+    }
+    EXPECT_FALSE(Exists(InstallFolder()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ(Stored(HKEY_CURRENT_USER, kActionsKey, L"ActionType1"), L"Mute");
+    if (!HasFailure()) {
+        installed_ = false;
+    }
+}
+
+TEST_F(Packages, PortableArchiveRunsFromAFolderWithSpaces) {
+    const std::wstring top = gPortableFolder + L"\\" + kPortableTopFolder;
+    if (gPortableFolder.empty() || !Exists(top)) {
+        GTEST_SKIP() << "no unpacked archive in \""
+                     << std::string(gPortableFolder.begin(), gPortableFolder.end())
+                     << "\": run scripts/package first";
+    }
+    ASSERT_NE(gPortableFolder.find(L' '), std::wstring::npos);
+    // One folder at the top, holding the program and its help.
+    EXPECT_EQ(FolderEntries(gPortableFolder), std::vector<std::wstring>{kPortableTopFolder});
+    const std::vector<std::wstring> files = {L"Tessarin.exe", L"Help\\index.htm"};
+    for (const std::wstring& file : files) {
+        EXPECT_TRUE(Exists(top + L"\\" + file))
+            << "not in the archive: " << std::string(file.begin(), file.end());
+    }
+
+    StoreHotkeyAction(L"portable");
+    StartAndPressHotkey(top + L"\\Tessarin.exe", "portable");
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), L"\"" + top + L"\\Tessarin.exe\" /m");
+    PostMessageW(window_, WM_COMMAND, ids::mnuUnload, 0);
+    EXPECT_EQ(WaitForSingleObject(tessarin_, 15000), WAIT_OBJECT_0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        for (const auto& [prefix, target] :
+             {std::pair<std::string, std::wstring*>{"--installer=", &gInstaller},
+              std::pair<std::string, std::wstring*>{"--portable=", &gPortableFolder}}) {
+            if (argument.rfind(prefix, 0) == 0) {
+                *target = FullPath(Widen(argument.substr(prefix.size())));
+            }
+        }
+    }
+    return RUN_ALL_TESTS();
+}
