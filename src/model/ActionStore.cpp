@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,42 +12,73 @@ namespace {
 constexpr const char* kJournalCount = "Count";
 constexpr const char* kJournalComplete = "Complete";
 constexpr const char* kJournalCompleteMark = "True";
-// Reads as "absent": no value the program writes can look like it.
-constexpr const char* kAbsent = "\x01";
+// The value that ends a load where a type is expected.
+constexpr const char* kEndMarker = "null";
 
+// One stored position as it stands: a key that is absent is none, whatever text others hold.
 struct StoredAction {
-    std::string ActionType;
-    std::string Hotkey;
-    std::string Data;
-    std::string ActionIndex;
+    std::optional<std::string> ActionType;
+    std::optional<std::string> Hotkey;
+    std::optional<std::string> Data;
+    std::optional<std::string> ActionIndex;
 
     friend bool operator==(const StoredAction&, const StoredAction&) = default;
 };
 
+// A row typed "null" would end the next load there and take every row below it along; as it
+// names no action it is left out, so the rows below it keep their place in the list.
 std::vector<StoredAction> ToStored(const ActionList& list) {
     std::vector<StoredAction> stored;
     stored.reserve(list.Count());
     for (const ActionRecord& row : list) {
+        if (row.ActionType == kEndMarker) {
+            continue;
+        }
         stored.push_back({row.ActionType, row.Hotkey, row.Data, std::to_string(row.ActionIndex)});
     }
     return stored;
 }
 
+// The store reports an absent key only through the caller's default, and any text can be
+// stored, so one default cannot tell them apart: a key is absent when it reads as each of two
+// different defaults.
+std::optional<std::string> ReadValue(const SettingsStore& store, const char* section,
+                                     const std::string& key) {
+    std::string value = store.GetSetting(section, key, "\x01");
+    if (value != "\x01") {
+        return value;
+    }
+    value = store.GetSetting(section, key, "\x02");
+    if (value == "\x02") {
+        return std::nullopt;
+    }
+    return value;
+}
+
+void WriteValue(SettingsStore& store, const char* section, const std::string& key,
+                const std::optional<std::string>& value) {
+    if (value) {
+        store.SaveSetting(section, key, *value);
+    } else {
+        store.DeleteSetting(section, key);
+    }
+}
+
 void WriteEntry(SettingsStore& store, const char* section, std::size_t n,
                 const StoredAction& action) {
     const std::string number = std::to_string(n);
-    store.SaveSetting(section, "ActionType" + number, action.ActionType);
-    store.SaveSetting(section, "Hotkey" + number, action.Hotkey);
-    store.SaveSetting(section, "Data" + number, action.Data);
-    store.SaveSetting(section, "ActionIndex" + number, action.ActionIndex);
+    WriteValue(store, section, "ActionType" + number, action.ActionType);
+    WriteValue(store, section, "Hotkey" + number, action.Hotkey);
+    WriteValue(store, section, "Data" + number, action.Data);
+    WriteValue(store, section, "ActionIndex" + number, action.ActionIndex);
 }
 
 StoredAction ReadEntry(const SettingsStore& store, const char* section, std::size_t n) {
     const std::string number = std::to_string(n);
-    return {store.GetSetting(section, "ActionType" + number, kAbsent),
-            store.GetSetting(section, "Hotkey" + number, kAbsent),
-            store.GetSetting(section, "Data" + number, kAbsent),
-            store.GetSetting(section, "ActionIndex" + number, kAbsent)};
+    return {ReadValue(store, section, "ActionType" + number),
+            ReadValue(store, section, "Hotkey" + number),
+            ReadValue(store, section, "Data" + number),
+            ReadValue(store, section, "ActionIndex" + number)};
 }
 
 // The section as it must stand after a save of these actions.
@@ -57,7 +89,7 @@ bool SectionHolds(const SettingsStore& store, const char* section,
             return false;
         }
     }
-    const StoredAction absent{kAbsent, kAbsent, kAbsent, kAbsent};
+    const StoredAction absent;
     for (std::size_t n = actions.size() + 1; n <= clearedUpTo; ++n) {
         if (!(ReadEntry(store, section, n) == absent)) {
             return false;
@@ -113,7 +145,7 @@ void RecoverActionsJournal(SettingsStore& store) {
     std::vector<StoredAction> actions;
     for (std::size_t n = 1; n <= static_cast<std::size_t>(*count); ++n) {
         actions.push_back(ReadEntry(store, kActionsJournalSection, n));
-        if (actions.back().ActionType == kAbsent) {
+        if (!actions.back().ActionType) {
             // A journal marked complete that lacks an entry was not written by this program.
             DropJournal(store);
             return;

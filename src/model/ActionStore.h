@@ -21,7 +21,8 @@ inline constexpr std::size_t kMaxStoredActions = 200;
 void LoadRegActions(SettingsStore& store, ActionList& listView1);
 
 // Replaces the "Actions" section with the list: positions 1 to the list's length, every stored
-// position up to 200 beyond that removed.
+// position up to 200 beyond that removed. A row whose type is the end marker "null" is left out
+// rather than hide the rows after it from the next load.
 void SaveRegActions(SettingsStore& store, const ActionList& listView1);
 
 // Finishes or drops a save that was cut short. Both load and save call it; it is public so a
