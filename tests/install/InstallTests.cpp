@@ -192,19 +192,27 @@ std::vector<DWORD> ChildProcesses(DWORD parentId) {
     return children;
 }
 
-// Runs a program to its end, and the copies of itself it hands the work to (an uninstaller
-// runs from a temporary copy so that it can delete itself). Returns the first program's exit
-// code, or -1 when it could not be started or did not finish in time.
-int RunToEnd(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 30000) {
+// Starts a program in the temp folder; a null process handle when it cannot be started.
+PROCESS_INFORMATION StartProgram(const std::wstring& program, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        TempFolder().c_str(), &startup, &process)) {
+    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       TempFolder().c_str(), &startup, &process)) {
+        CloseHandle(process.hThread);
+        process.hThread = nullptr;
+    }
+    return process;
+}
+
+// Waits for a started program to end, and for the copies of itself it handed the work to (an
+// uninstaller runs from a temporary copy so that it can delete itself). Returns the program's
+// exit code, or -1 when it did not start or did not finish in time.
+int WaitToEnd(PROCESS_INFORMATION& process, DWORD timeoutMs = 30000) {
+    if (process.hProcess == nullptr) {
         return -1;
     }
-    CloseHandle(process.hThread);
     int result = -1;
     if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
         DWORD exitCode = 0;
@@ -222,7 +230,64 @@ int RunToEnd(const std::wstring& program, const std::wstring& arguments, DWORD t
         }
     }
     CloseHandle(process.hProcess);
+    process.hProcess = nullptr;
     return result;
+}
+
+int RunToEnd(const std::wstring& program, const std::wstring& arguments) {
+    PROCESS_INFORMATION process = StartProgram(program, arguments);
+    return WaitToEnd(process);
+}
+
+// The uninstaller's visible top-level dialog (its main window or a message box of its) for
+// which `match` holds.
+HWND UninstallerWindow(bool (*match)(HWND)) {
+    struct Search {
+        bool (*match)(HWND);
+        HWND found;
+    } search{match, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            wchar_t className[64] = {};
+            wchar_t title[128] = {};
+            GetClassNameW(window, className, 64);
+            GetWindowTextW(window, title, 128);
+            if (IsWindowVisible(window) && std::wstring(className) == L"#32770" &&
+                std::wstring(title).rfind(L"Tessarin Uninstall", 0) == 0 && s->match(window)) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The visible top-level windows as "class 'title'", for failure messages.
+std::string VisibleWindows() {
+    std::string list;
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            if (IsWindowVisible(window)) {
+                char className[64] = {};
+                char title[128] = {};
+                GetClassNameA(window, className, 64);
+                GetWindowTextA(window, title, 128);
+                *reinterpret_cast<std::string*>(parameter) +=
+                    std::string(className) + " '" + title + "'; ";
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+bool IsQuestion(HWND window) {
+    return GetDlgItem(window, IDNO) != nullptr;
+}
+bool IsMainWindow(HWND window) {
+    return GetDlgItem(window, IDNO) == nullptr && GetDlgItem(window, IDOK) != nullptr;
 }
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
@@ -315,6 +380,19 @@ class Packages : public ::testing::Test {
             }
             CloseHandle(process.hThread);
             CloseHandle(process.hProcess);
+        }
+        // An uninstaller a failed test left with its window open, and its temporary copy.
+        if (uninstaller_.hProcess != nullptr) {
+            for (DWORD child : ChildProcesses(uninstaller_.dwProcessId)) {
+                HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child);
+                if (handle != nullptr) {
+                    TerminateProcess(handle, 1);
+                    WaitForSingleObject(handle, 5000);
+                    CloseHandle(handle);
+                }
+            }
+            TerminateProcess(uninstaller_.hProcess, 1);
+            CloseHandle(uninstaller_.hProcess);
         }
         if (installed_) {
             RemoveInstallation();
@@ -430,6 +508,7 @@ class Packages : public ::testing::Test {
     std::wstring script_;
     std::wstring marker_;
     std::vector<PROCESS_INFORMATION> processes_;
+    PROCESS_INFORMATION uninstaller_{};  // one run with its window, not silently
     HANDLE tessarin_ = nullptr;
     HWND window_ = nullptr;
 };
@@ -524,6 +603,74 @@ TEST_F(Packages, UninstallerRemovesBothRunEntriesAndKeepsTheActions) {
     EXPECT_FALSE(Exists(InstallFolder()));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_EQ(Stored(HKEY_CURRENT_USER, kActionsKey, L"ActionType1"), L"Mute");
+    if (!HasFailure()) {
+        installed_ = false;
+    }
+}
+
+TEST_F(Packages, UninstallerAsksBeforeDeletingTheActionsAndKeepsThemByDefault) {
+    SkipWithoutInstaller();
+    if (IsSkipped()) {
+        return;
+    }
+    struct Case {
+        const char* answer;
+        bool pressDefault;
+        bool actionsKept;
+    };
+    const Case cases[] = {{"the default answer", true, true}, {"Yes", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        ASSERT_NO_FATAL_FAILURE(Install());
+        Store(HKEY_CURRENT_USER, kActionsKey, L"ActionType1", L"Mute");
+
+        uninstaller_ = StartProgram(InstallFolder() + L"\\Uninstall.exe", L"");
+        ASSERT_NE(uninstaller_.hProcess, nullptr);
+        HWND main = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            main = UninstallerWindow(IsMainWindow);
+            return main != nullptr;
+        })) << "no uninstaller window among "
+            << VisibleWindows();
+        // "Uninstall" on the confirmation page.
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDOK)));
+        HWND question = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            question = UninstallerWindow(IsQuestion);
+            return question != nullptr;
+        })) << "no question about the actions among "
+            << VisibleWindows();
+        // The default answer is the focused button, the one Enter presses.
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof(gui);
+        ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(question, nullptr), &gui));
+        const HWND no = GetDlgItem(question, IDNO);
+        EXPECT_EQ(gui.hwndFocus, no) << "the default answer is not No";
+        EXPECT_EQ(GetWindowLongW(no, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+        if (c.pressDefault) {
+            PostMessageW(gui.hwndFocus, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageW(gui.hwndFocus, WM_KEYUP, VK_RETURN, 0xC0000001);
+        } else {
+            PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
+        }
+        // "Close" once the files are gone.
+        ASSERT_TRUE(WaitFor([&] {
+            HWND button = GetDlgItem(main, IDOK);
+            wchar_t text[64] = {};
+            GetWindowTextW(button, text, 64);
+            return IsWindowEnabled(button) &&
+                   std::wstring(text).find(L"Close") != std::wstring::npos;
+        })) << "the uninstaller did not finish";
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDOK)));
+        EXPECT_EQ(WaitToEnd(uninstaller_), 0);
+
+        EXPECT_FALSE(Exists(InstallFolder()));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, kStoreKey), c.actionsKept);
+    }
     if (!HasFailure()) {
         installed_ = false;
     }
