@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "FaultyStore.h"
 #include "model/ActionStore.h"
 #include "model/MemorySettingsStore.h"
 #include "model/SettingsSection.h"
@@ -320,6 +321,50 @@ TEST(StoreRobustness, DamagedJournalIsAppliedWholeOrDropped) {
         LoadRegActions(store, list);
         EXPECT_TRUE(RowsOf(list) == c.loaded) << c.name << Shown(RowsOf(list));
         EXPECT_TRUE(SectionOf(store, kActionsJournalSection).empty()) << c.name;
+    }
+}
+
+// The start after a save was cut short finishes it; a start stopped during that, at any change,
+// or on a store that stopped taking changes, still leaves the next start the whole new list,
+// because the journal stays until "Actions" is seen to hold it.
+TEST(StoreRobustness, AStartStoppedWhileItFinishesACutShortSaveStillEndsWithTheNewList) {
+    const Keys old = Numbered(1, 30, "old");
+    const Keys journal = Join({{{"Count", "25"}, {"Complete", "True"}}, Numbered(1, 25, "new")});
+    MemorySettingsStore before;
+    for (const auto& [key, value] : old) {
+        before.SaveSetting(kActionsSection, key, value);
+    }
+    for (const auto& [key, value] : journal) {
+        before.SaveSetting(kActionsJournalSection, key, value);
+    }
+    MemorySettingsStore expected = before;
+    ActionList newList;
+    LoadRegActions(expected, newList);
+    ASSERT_EQ(newList.Count(), 25u);
+    ASSERT_EQ(newList.At(25).Data, "new 25");
+
+    MemorySettingsStore probe = before;
+    fakes::FaultyStore counter(probe, SIZE_MAX, fakes::FaultyStore::Fault::Stop);
+    ActionList ignored;
+    LoadRegActions(counter, ignored);
+    for (auto fault : {fakes::FaultyStore::Fault::Stop, fakes::FaultyStore::Fault::FailSilently}) {
+        for (std::size_t k = 0; k <= counter.Changes(); ++k) {
+            // Clearing 200 positions repeats one step; a sample of it is enough.
+            if (k > 16 && k + 130 < counter.Changes() && k % 11 != 0) {
+                continue;
+            }
+            MemorySettingsStore store = before;
+            fakes::FaultyStore faulty(store, k, fault);
+            try {
+                ActionList cut;
+                LoadRegActions(faulty, cut);
+            } catch (const fakes::FaultyStore::Stopped&) {
+            }
+            ActionList next;
+            LoadRegActions(store, next);
+            ASSERT_EQ(RowsOf(next), RowsOf(newList)) << "stopped at change " << k;
+            ASSERT_EQ(store.AllSections(), expected.AllSections()) << "stopped at change " << k;
+        }
     }
 }
 
