@@ -21,8 +21,8 @@ set(CPACK_PACKAGE_FILE_NAME ${TESSARIN_PACKAGE_FILE_NAME})
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tessarin)
 set(CPACK_PACKAGE_DIRECTORY ${TESSARIN_PACKAGE_DIRECTORY})
 
-# The archive: one folder, Tessarin-1.36-win64\, that runs from wherever it is unpacked.
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The archive holds one folder, Tessarin-<version>-win64\ (CPack's default for archives), that
+# runs from wherever it is unpacked.
 
 # The installer comes from the project's own template (packaging/NSIS.template.in): a 64-bit
 # install with a single Start-menu shortcut and an uninstaller that ends a running Tessarin

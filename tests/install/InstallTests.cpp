@@ -32,8 +32,8 @@ namespace ids = tessarin::win32::ids;
 std::wstring gInstaller;
 std::wstring gPortableFolder;
 
-constexpr wchar_t kVersion[] = L"1.36";
-constexpr wchar_t kPortableTopFolder[] = L"Tessarin-1.36-win64";
+constexpr wchar_t kVersion[] = TESSARIN_VERSION;
+constexpr wchar_t kPortableTopFolder[] = TESSARIN_PACKAGE_FILE_NAME;
 constexpr wchar_t kStoreKey[] = L"Software\\Tessarin";
 constexpr wchar_t kActionsKey[] = L"Software\\Tessarin\\Actions";
 constexpr wchar_t kSettingsKey[] = L"Software\\Tessarin\\Settings";
@@ -481,7 +481,8 @@ class Packages : public ::testing::Test {
 
     // Starts a Tessarin.exe from a folder that is not its own, waits for its window and
     // presses the stored hotkey.
-    void StartAndPressHotkey(const std::wstring& program, const std::string& text) {
+    // Starts a Tessarin.exe from a folder that is not its own and waits for its window.
+    void StartTessarin(const std::wstring& program) {
         std::wstring commandLine = L"\"" + program + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
@@ -496,6 +497,20 @@ class Packages : public ::testing::Test {
             return window_ != nullptr;
         })) << "no main window";
         ASSERT_EQ(WaitForSingleObject(tessarin_, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    }
+
+    // Ended as "Unload Tessarin" ends it: by itself, after saving its settings (which the
+    // caller removed before).
+    void ExpectUnloaded() {
+        EXPECT_EQ(WaitForSingleObject(tessarin_, 0), WAIT_OBJECT_0) << "Tessarin still runs";
+        DWORD exitCode = 1;
+        GetExitCodeProcess(tessarin_, &exitCode);
+        EXPECT_EQ(exitCode, 0u) << "Tessarin did not leave by itself";
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsKey))
+            << "Tessarin ended without saving its settings";
+    }
+
+    void PressHotkey(const std::string& text) {
         ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'M'}));
         EXPECT_TRUE(WaitFor([&] { return Marker() == text; })) << "marker: " << Marker();
     }
@@ -521,7 +536,7 @@ TEST_F(Packages, InstallerInstallsAndTheUninstallerEndsTessarinAndRemovesEveryth
     const std::wstring folder = InstallFolder();
     const std::wstring program = folder + L"\\Tessarin.exe";
 
-    Install();
+    ASSERT_NO_FATAL_FAILURE(Install());
     for (const std::wstring& file : kInstalledFiles) {
         EXPECT_TRUE(Exists(folder + L"\\" + file))
             << "not installed: " << std::string(file.begin(), file.end());
@@ -542,19 +557,15 @@ TEST_F(Packages, InstallerInstallsAndTheUninstallerEndsTessarinAndRemovesEveryth
     }
 
     StoreHotkeyAction(L"installed");
-    StartAndPressHotkey(program, "installed");
+    ASSERT_NO_FATAL_FAILURE(StartTessarin(program));
+    PressHotkey("installed");
     // Started with the default options, it keeps a Run entry for itself.
     EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), L"\"" + program + L"\" /m");
     const std::wstring storedData = Stored(HKEY_CURRENT_USER, kActionsKey, L"Data1");
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
 
-    Uninstall();
-    EXPECT_EQ(WaitForSingleObject(tessarin_, 0), WAIT_OBJECT_0) << "Tessarin still runs";
-    DWORD exitCode = 1;
-    GetExitCodeProcess(tessarin_, &exitCode);
-    EXPECT_EQ(exitCode, 0u) << "Tessarin did not leave by itself";
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsKey))
-        << "Tessarin ended without saving its settings";
+    ASSERT_NO_FATAL_FAILURE(Uninstall());
+    ExpectUnloaded();
     for (const std::wstring& file : kInstalledFiles) {
         EXPECT_FALSE(Exists(folder + L"\\" + file))
             << "left behind: " << std::string(file.begin(), file.end());
@@ -580,21 +591,31 @@ TEST_F(Packages, InstallerInstallsAndTheUninstallerEndsTessarinAndRemovesEveryth
     }
 }
 
-TEST_F(Packages, UninstallerRemovesBothRunEntriesAndKeepsTheActions) {
+TEST_F(Packages, ReinstallEndsARunningTessarinAndUninstallRemovesBothRunEntries) {
     SkipWithoutInstaller();
     if (IsSkipped()) {
         return;
     }
-    Install();
-    ASSERT_TRUE(Exists(InstallFolder() + L"\\Tessarin.exe"));
+    const std::wstring program = InstallFolder() + L"\\Tessarin.exe";
+    ASSERT_NO_FATAL_FAILURE(Install());
+    ASSERT_NO_FATAL_FAILURE(StartTessarin(program));
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    // Installing again replaces the program, so the running one is unloaded first.
+    ASSERT_NO_FATAL_FAILURE(Install());
+    ExpectUnloaded();
+    for (const std::wstring& file : kInstalledFiles) {
+        EXPECT_TRUE(Exists(InstallFolder() + L"\\" + file))
+            << "not installed: " << std::string(file.begin(), file.end());
+    }
+
     // As a Tessarin run by a user without rights to the machine-wide key leaves it, and as one
     // from an earlier installation elsewhere may have left the machine-wide one.
-    const std::wstring data = L"\"" + InstallFolder() + L"\\Tessarin.exe\" /m";
+    const std::wstring data = L"\"" + program + L"\" /m";
     Store(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, data);
     Store(HKEY_CURRENT_USER, kRunKey, kRunValue, data);
     Store(HKEY_CURRENT_USER, kActionsKey, L"ActionType1", L"Mute");
 
-    Uninstall();
+    ASSERT_NO_FATAL_FAILURE(Uninstall());
     const std::vector<std::pair<HKEY, const char*>> runEntries = {{HKEY_LOCAL_MACHINE, "HKLM"},
                                                                   {HKEY_CURRENT_USER, "HKCU"}};
     for (const auto& [root, name] : runEntries) {
@@ -693,7 +714,8 @@ TEST_F(Packages, PortableArchiveRunsFromAFolderWithSpaces) {
     }
 
     StoreHotkeyAction(L"portable");
-    StartAndPressHotkey(top + L"\\Tessarin.exe", "portable");
+    ASSERT_NO_FATAL_FAILURE(StartTessarin(top + L"\\Tessarin.exe"));
+    PressHotkey("portable");
     EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), L"\"" + top + L"\\Tessarin.exe\" /m");
     PostMessageW(window_, WM_COMMAND, ids::mnuUnload, 0);
     EXPECT_EQ(WaitForSingleObject(tessarin_, 15000), WAIT_OBJECT_0);
