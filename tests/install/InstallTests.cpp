@@ -60,6 +60,19 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
+// For failure messages.
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                        length, nullptr, nullptr);
+    return narrow;
+}
+
 std::wstring FullPath(std::wstring path) {
     for (wchar_t& c : path) {
         if (c == L'/') {
@@ -356,7 +369,7 @@ class Packages : public ::testing::Test {
                 Store(root, kRunKey, kRunValue, value);
             }
         }
-        // Uninstallers may leave their temporary copy's folder for the next restart.
+        // An uninstaller ended before it finished leaves its temporary copy's folder behind.
         const std::vector<std::wstring> before = tempFoldersBefore_;
         for (const std::wstring& name : InstallerTempFolders()) {
             if (std::find(before.begin(), before.end(), name) == before.end()) {
@@ -420,8 +433,7 @@ class Packages : public ::testing::Test {
 
     void SkipWithoutInstaller() {
         if (gInstaller.empty() || !Exists(gInstaller)) {
-            GTEST_SKIP() << "no installer at \""
-                         << std::string(gInstaller.begin(), gInstaller.end())
+            GTEST_SKIP() << "no installer at \"" << Narrow(gInstaller)
                          << "\": run scripts/package first";
         }
         if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Exists(InstallFolder())) {
@@ -489,7 +501,7 @@ class Packages : public ::testing::Test {
         PROCESS_INFORMATION process{};
         ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                    nullptr, TempFolder().c_str(), &startup, &process))
-            << "cannot start " << std::string(program.begin(), program.end());
+            << "cannot start " << Narrow(program);
         processes_.push_back(process);
         tessarin_ = process.hProcess;
         ASSERT_TRUE(WaitFor([&] {
@@ -538,8 +550,7 @@ TEST_F(Packages, InstallerInstallsAndTheUninstallerEndsTessarinAndRemovesEveryth
 
     ASSERT_NO_FATAL_FAILURE(Install());
     for (const std::wstring& file : kInstalledFiles) {
-        EXPECT_TRUE(Exists(folder + L"\\" + file))
-            << "not installed: " << std::string(file.begin(), file.end());
+        EXPECT_TRUE(Exists(folder + L"\\" + file)) << "not installed: " << Narrow(file);
     }
     EXPECT_EQ(LinkTarget(Shortcut()), program) << "the Start-menu shortcut";
     const std::vector<std::pair<std::wstring, std::wstring>> entry = {
@@ -552,8 +563,7 @@ TEST_F(Packages, InstallerInstallsAndTheUninstallerEndsTessarinAndRemovesEveryth
         {L"QuietUninstallString", L"\"" + folder + L"\\Uninstall.exe\" /S"},
     };
     for (const auto& [name, value] : entry) {
-        EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kUninstallKey, name), value)
-            << std::string(name.begin(), name.end());
+        EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kUninstallKey, name), value) << Narrow(name);
     }
 
     StoreHotkeyAction(L"installed");
@@ -567,8 +577,7 @@ TEST_F(Packages, InstallerInstallsAndTheUninstallerEndsTessarinAndRemovesEveryth
     ASSERT_NO_FATAL_FAILURE(Uninstall());
     ExpectUnloaded();
     for (const std::wstring& file : kInstalledFiles) {
-        EXPECT_FALSE(Exists(folder + L"\\" + file))
-            << "left behind: " << std::string(file.begin(), file.end());
+        EXPECT_FALSE(Exists(folder + L"\\" + file)) << "left behind: " << Narrow(file);
     }
     EXPECT_FALSE(Exists(folder)) << "the program folder is left";
     EXPECT_FALSE(Exists(Shortcut())) << "the Start-menu shortcut is left";
@@ -583,8 +592,7 @@ TEST_F(Packages, InstallerInstallsAndTheUninstallerEndsTessarinAndRemovesEveryth
         {L"ActionIndex1", L"2"},
     };
     for (const auto& [name, value] : actions) {
-        EXPECT_EQ(Stored(HKEY_CURRENT_USER, kActionsKey, name), value)
-            << std::string(name.begin(), name.end());
+        EXPECT_EQ(Stored(HKEY_CURRENT_USER, kActionsKey, name), value) << Narrow(name);
     }
     if (!HasFailure()) {
         installed_ = false;
@@ -604,8 +612,7 @@ TEST_F(Packages, ReinstallEndsARunningTessarinAndUninstallRemovesBothRunEntries)
     ASSERT_NO_FATAL_FAILURE(Install());
     ExpectUnloaded();
     for (const std::wstring& file : kInstalledFiles) {
-        EXPECT_TRUE(Exists(InstallFolder() + L"\\" + file))
-            << "not installed: " << std::string(file.begin(), file.end());
+        EXPECT_TRUE(Exists(InstallFolder() + L"\\" + file)) << "not installed: " << Narrow(file);
     }
 
     // As a Tessarin run by a user without rights to the machine-wide key leaves it, and as one
@@ -700,8 +707,7 @@ TEST_F(Packages, UninstallerAsksBeforeDeletingTheActionsAndKeepsThemByDefault) {
 TEST_F(Packages, PortableArchiveRunsFromAFolderWithSpaces) {
     const std::wstring top = gPortableFolder + L"\\" + kPortableTopFolder;
     if (gPortableFolder.empty() || !Exists(top)) {
-        GTEST_SKIP() << "no unpacked archive in \""
-                     << std::string(gPortableFolder.begin(), gPortableFolder.end())
+        GTEST_SKIP() << "no unpacked archive in \"" << Narrow(gPortableFolder)
                      << "\": run scripts/package first";
     }
     ASSERT_NE(gPortableFolder.find(L' '), std::wstring::npos);
@@ -709,8 +715,7 @@ TEST_F(Packages, PortableArchiveRunsFromAFolderWithSpaces) {
     EXPECT_EQ(FolderEntries(gPortableFolder), std::vector<std::wstring>{kPortableTopFolder});
     const std::vector<std::wstring> files = {L"Tessarin.exe", L"Help\\index.htm"};
     for (const std::wstring& file : files) {
-        EXPECT_TRUE(Exists(top + L"\\" + file))
-            << "not in the archive: " << std::string(file.begin(), file.end());
+        EXPECT_TRUE(Exists(top + L"\\" + file)) << "not in the archive: " << Narrow(file);
     }
 
     StoreHotkeyAction(L"portable");
