@@ -3,16 +3,17 @@
 //   A<key>=<value>    a value in the "Actions" section
 //   J<key>=<value>    a value in the journal section
 //   L<type>\t<hotkey>\t<data>\t<index>    a row added to the list before the second save
-//   S<n> / W<n>       the second save is stopped dead (S) or sees every change fail (W) from
-//                     its n-th change on
+//   S<n> / W<n>       the second save, tried again, is stopped dead (S) or sees every change
+//                     fail (W) from its n-th change on, counted from the first and from the last
 // In keys, values and rows, "\n", "\t", "\0" and "\\" stand for a line break, a tab, a NUL and
 // a backslash; any other line is ignored.
 //
 // Invariants:
 // 1. Load, save, load: the second load gives back exactly the list of the first (every row, in
 //    order, every stored field), and the save leaves no journal behind.
-// 2. Saving any list and loading it gives back the list (rows beyond 200 are not read back).
-// 3. A save stopped at any change, or whose changes start failing, followed by a load, gives
+// 2. Saving any list and loading it gives back the list (rows beyond 200 are not read back, a
+//    row typed "null" is left out).
+// 3. A save stopped at a change, or whose changes start failing there, followed by a load, gives
 //    either the list before the save or the saved list, never a mix or less.
 
 #include <cstddef>
@@ -200,20 +201,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(store.AllSections().count(kActionsJournalSection) == 0);
     FUZZ_CHECK(Load(store) == after);
 
-    // 3. The same save cut short, then a load.
+    // 3. The same save cut short, then a load. A save's changes are the journal, the clearing
+    // of 200 positions, the copy into "Actions" and the journal's removal; the fault's number
+    // counts from the first change and also from the last, so short numbers reach both ends.
     if (input.Fault) {
-        fakes::FaultyStore faulty(interrupted, input.FaultAt, *input.Fault);
-        try {
-            SaveRegActions(faulty, second);
-        } catch (const fakes::FaultyStore::Stopped&) {
+        MemorySettingsStore probe = interrupted;
+        fakes::FaultyStore counter(probe, SIZE_MAX, fakes::FaultyStore::Fault::Stop);
+        SaveRegActions(counter, second);
+        const std::size_t changes = counter.Changes();
+        const std::size_t fromEnd = input.FaultAt < changes ? changes - 1 - input.FaultAt : 0;
+        for (const std::size_t at : {input.FaultAt, fromEnd}) {
+            MemorySettingsStore cut = interrupted;
+            fakes::FaultyStore faulty(cut, at, *input.Fault);
+            try {
+                SaveRegActions(faulty, second);
+            } catch (const fakes::FaultyStore::Stopped&) {
+            }
+            const std::vector<Row> recovered = Load(cut);
+            FUZZ_CHECK(recovered == before || recovered == after);
+            // Whatever the load found, the next save and load keep it.
+            ActionList kept;
+            LoadRegActions(cut, kept);
+            SaveRegActions(cut, kept);
+            FUZZ_CHECK(Load(cut) == recovered);
         }
-        const std::vector<Row> recovered = Load(interrupted);
-        FUZZ_CHECK(recovered == before || recovered == after);
-        // Whatever the load found, the next save and load keep it.
-        ActionList kept;
-        LoadRegActions(interrupted, kept);
-        SaveRegActions(interrupted, kept);
-        FUZZ_CHECK(Load(interrupted) == recovered);
     }
     return 0;
 }
