@@ -187,8 +187,13 @@ std::wstring LinkTarget(const std::wstring& link) {
 }
 
 // Every process whose parent is `parentId`.
-std::vector<DWORD> ChildProcesses(DWORD parentId) {
-    std::vector<DWORD> children;
+struct ChildProcess {
+    DWORD id;
+    std::wstring name;
+};
+
+std::vector<ChildProcess> ChildProcesses(DWORD parentId) {
+    std::vector<ChildProcess> children;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) {
         return children;
@@ -198,12 +203,15 @@ std::vector<DWORD> ChildProcesses(DWORD parentId) {
     for (BOOL more = Process32FirstW(snapshot, &entry); more;
          more = Process32NextW(snapshot, &entry)) {
         if (entry.th32ParentProcessID == parentId && entry.th32ProcessID != parentId) {
-            children.push_back(entry.th32ProcessID);
+            children.push_back({entry.th32ProcessID, entry.szExeFile});
         }
     }
     CloseHandle(snapshot);
     return children;
 }
+
+// The processes the last WaitToEnd gave up on, for failure messages.
+std::string gStillRunning;
 
 // Starts a program in the temp folder; a null process handle when it cannot be started.
 PROCESS_INFORMATION StartProgram(const std::wstring& program, const std::wstring& arguments) {
@@ -219,10 +227,24 @@ PROCESS_INFORMATION StartProgram(const std::wstring& program, const std::wstring
     return process;
 }
 
-// Waits for a started program to end, and for the copies of itself it handed the work to (an
-// uninstaller runs from a temporary copy so that it can delete itself). Returns the program's
-// exit code, or -1 when it did not start or did not finish in time.
+// Whether a process runs from the folder an uninstaller copies itself to, %TEMP%\~nsu*.tmp\.
+bool IsUninstallerCopy(HANDLE process) {
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    if (!QueryFullProcessImageNameW(process, 0, path, &size)) {
+        return false;
+    }
+    std::wstring image(path, size);
+    CharLowerBuffW(image.data(), static_cast<DWORD>(image.size()));
+    return image.find(L"\\~nsu") != std::wstring::npos;
+}
+
+// Waits for a started program to end, and for the copy of itself it handed the work to (an
+// uninstaller runs from a temporary copy so that it can delete itself); other programs it
+// started are no part of it. Returns the program's exit code, or -1 when it did not start or
+// did not finish in time.
 int WaitToEnd(PROCESS_INFORMATION& process, DWORD timeoutMs = 30000) {
+    gStillRunning.clear();
     if (process.hProcess == nullptr) {
         return -1;
     }
@@ -232,11 +254,14 @@ int WaitToEnd(PROCESS_INFORMATION& process, DWORD timeoutMs = 30000) {
         GetExitCodeProcess(process.hProcess, &exitCode);
         result = static_cast<int>(exitCode);
         // The process object is still open, so its id names no other process meanwhile.
-        for (DWORD child : ChildProcesses(process.dwProcessId)) {
-            HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, child);
+        for (const ChildProcess& child : ChildProcesses(process.dwProcessId)) {
+            HANDLE handle =
+                OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, child.id);
             if (handle != nullptr) {
-                if (WaitForSingleObject(handle, timeoutMs) != WAIT_OBJECT_0) {
+                if (IsUninstallerCopy(handle) &&
+                    WaitForSingleObject(handle, timeoutMs) != WAIT_OBJECT_0) {
                     result = -1;
+                    gStillRunning += Narrow(child.name) + " ";
                 }
                 CloseHandle(handle);
             }
@@ -301,6 +326,19 @@ bool IsQuestion(HWND window) {
 }
 bool IsMainWindow(HWND window) {
     return GetDlgItem(window, IDNO) == nullptr && GetDlgItem(window, IDOK) != nullptr;
+}
+
+// The uninstaller's Next button (Uninstall, then Close), when it is enabled and reads `text`.
+bool NextButtonReads(HWND main, const std::wstring& text) {
+    HWND button = GetDlgItem(main, IDOK);
+    wchar_t caption[64] = {};
+    GetWindowTextW(button, caption, 64);
+    return IsWindowEnabled(button) && std::wstring(caption).find(text) != std::wstring::npos;
+}
+
+void ClickNextButton(HWND main) {
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(main, IDOK)));
 }
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
@@ -396,8 +434,8 @@ class Packages : public ::testing::Test {
         }
         // An uninstaller a failed test left with its window open, and its temporary copy.
         if (uninstaller_.hProcess != nullptr) {
-            for (DWORD child : ChildProcesses(uninstaller_.dwProcessId)) {
-                HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child);
+            for (const ChildProcess& child : ChildProcesses(uninstaller_.dwProcessId)) {
+                HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child.id);
                 if (handle != nullptr) {
                     TerminateProcess(handle, 1);
                     WaitForSingleObject(handle, 5000);
@@ -443,13 +481,15 @@ class Packages : public ::testing::Test {
 
     void Install() {
         installed_ = true;
-        ASSERT_EQ(RunToEnd(gInstaller, L"/S"), 0) << "the silent installer failed";
+        ASSERT_EQ(RunToEnd(gInstaller, L"/S"), 0)
+            << "the silent installer failed; still running: " << gStillRunning;
     }
 
     void Uninstall() {
         const std::wstring uninstaller = InstallFolder() + L"\\Uninstall.exe";
         ASSERT_TRUE(Exists(uninstaller));
-        ASSERT_EQ(RunToEnd(uninstaller, L"/S"), 0) << "the silent uninstaller failed";
+        ASSERT_EQ(RunToEnd(uninstaller, L"/S"), 0)
+            << "the silent uninstaller failed; still running: " << gStillRunning;
     }
 
     // A batch file that writes its first argument to a marker file; returns an action's data
@@ -660,12 +700,15 @@ TEST_F(Packages, UninstallerAsksBeforeDeletingTheActionsAndKeepsThemByDefault) {
             return main != nullptr;
         })) << "no uninstaller window among "
             << VisibleWindows();
-        // "Uninstall" on the confirmation page.
-        PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDOK)));
+        // "Uninstall" on the confirmation page; clicked again should a click come before the
+        // page is ready for it.
+        int ticks = 0;
         HWND question = nullptr;
         ASSERT_TRUE(WaitFor([&] {
             question = UninstallerWindow(IsQuestion);
+            if (question == nullptr && ticks++ % 25 == 0 && NextButtonReads(main, L"Uninstall")) {
+                ClickNextButton(main);
+            }
             return question != nullptr;
         })) << "no question about the actions among "
             << VisibleWindows();
@@ -684,16 +727,14 @@ TEST_F(Packages, UninstallerAsksBeforeDeletingTheActionsAndKeepsThemByDefault) {
                          reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
         }
         // "Close" once the files are gone.
+        ticks = 0;
         ASSERT_TRUE(WaitFor([&] {
-            HWND button = GetDlgItem(main, IDOK);
-            wchar_t text[64] = {};
-            GetWindowTextW(button, text, 64);
-            return IsWindowEnabled(button) &&
-                   std::wstring(text).find(L"Close") != std::wstring::npos;
+            if (ticks++ % 25 == 0 && NextButtonReads(main, L"Close")) {
+                ClickNextButton(main);
+            }
+            return IsWindow(main) == FALSE;
         })) << "the uninstaller did not finish";
-        PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDOK)));
-        EXPECT_EQ(WaitToEnd(uninstaller_), 0);
+        EXPECT_EQ(WaitToEnd(uninstaller_), 0) << "still running: " << gStillRunning;
 
         EXPECT_FALSE(Exists(InstallFolder()));
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
