@@ -335,8 +335,9 @@ void MainWindow::RefreshList(std::optional<std::size_t> select) {
     SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     int index = 0;
     for (const ActionRecord& row : ListView1) {
+        // std::to_wstring would bring in the C library's whole wide printf.
         const std::wstring texts[] = {Widen(row.ActionType), Widen(row.Hotkey), Widen(row.Data),
-                                      std::to_wstring(row.ActionIndex)};
+                                      Widen(std::to_string(row.ActionIndex))};
         LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.iItem = index;
