@@ -166,7 +166,7 @@ TEST_F(StoreRobustnessWin32, ValuesOfAnotherTypeReadAsAbsent) {
     EXPECT_EQ(GetRaw(L"Actions", L"Hotkey1").data, BytesOf(L"null\0"s));
     EXPECT_EQ(GetRaw(L"Actions", L"Data2").type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(GetRaw(L"Actions", L"ActionType3").type, static_cast<DWORD>(REG_NONE))
-        << "the unreadable caption stays";
+        << "the unreadable caption goes with the positions behind the list";
     EXPECT_EQ(GetRaw(L"Actions", L"ActionType4").type, static_cast<DWORD>(REG_NONE));
     EXPECT_EQ(Load(), expected);
 }
