@@ -239,10 +239,12 @@ bool IsUninstallerCopy(HANDLE process) {
     return image.find(L"\\~nsu") != std::wstring::npos;
 }
 
-// Waits for a started program to end, and for the copy of itself it handed the work to (an
-// uninstaller runs from a temporary copy so that it can delete itself); other programs it
-// started are no part of it. Returns the program's exit code, or -1 when it did not start or
-// did not finish in time.
+// Waits for a started program to end, and for the programs it started that belong to its work:
+// the temporary copy an uninstaller runs from (so that it can delete itself), and Wine's
+// shortcut processor, which a new shortcut starts in the program folder and which would keep
+// that folder from being removed. Wine's own services, which any program may happen to start,
+// live on. Returns the program's exit code, or -1 when it did not start or did not finish in
+// time.
 int WaitToEnd(PROCESS_INFORMATION& process, DWORD timeoutMs = 30000) {
     gStillRunning.clear();
     if (process.hProcess == nullptr) {
@@ -258,8 +260,10 @@ int WaitToEnd(PROCESS_INFORMATION& process, DWORD timeoutMs = 30000) {
             HANDLE handle =
                 OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, child.id);
             if (handle != nullptr) {
-                if (IsUninstallerCopy(handle) &&
-                    WaitForSingleObject(handle, timeoutMs) != WAIT_OBJECT_0) {
+                const bool partOfTheWork =
+                    IsUninstallerCopy(handle) ||
+                    lstrcmpiW(child.name.c_str(), L"winemenubuilder.exe") == 0;
+                if (partOfTheWork && WaitForSingleObject(handle, timeoutMs) != WAIT_OBJECT_0) {
                     result = -1;
                     gStillRunning += Narrow(child.name) + " ";
                 }
@@ -474,7 +478,8 @@ class Packages : public ::testing::Test {
             GTEST_SKIP() << "no installer at \"" << Narrow(gInstaller)
                          << "\": run scripts/package first";
         }
-        if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Exists(InstallFolder())) {
+        if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||
+            Exists(InstallFolder() + L"\\Tessarin.exe")) {
             GTEST_SKIP() << "Tessarin is installed on this machine; the test would replace it";
         }
     }
@@ -544,8 +549,10 @@ class Packages : public ::testing::Test {
             << "cannot start " << Narrow(program);
         processes_.push_back(process);
         tessarin_ = process.hProcess;
+        // The caption comes once the stored hotkeys are registered.
+        const std::wstring caption = std::wstring(L"Tessarin v") + kVersion;
         ASSERT_TRUE(WaitFor([&] {
-            window_ = FindWindowW(kMainWindowClass, nullptr);
+            window_ = FindWindowW(kMainWindowClass, caption.c_str());
             return window_ != nullptr;
         })) << "no main window";
         ASSERT_EQ(WaitForSingleObject(tessarin_, 0), static_cast<DWORD>(WAIT_TIMEOUT));
