@@ -536,8 +536,6 @@ class Packages : public ::testing::Test {
         Store(HKEY_CURRENT_USER, kActionsKey, L"ActionIndex1", L"2");
     }
 
-    // Starts a Tessarin.exe from a folder that is not its own, waits for its window and
-    // presses the stored hotkey.
     // Starts a Tessarin.exe from a folder that is not its own and waits for its window.
     void StartTessarin(const std::wstring& program) {
         std::wstring commandLine = L"\"" + program + L"\"";
