@@ -4,7 +4,7 @@ TESSARIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages the build and every test layer need.
 TESSARIN_PACKAGES=(
-    cmake ninja-build g++ googletest libgtest-dev clang-format valgrind clang libclang-rt-14-dev
+    cmake ninja-build g++ googletest libgtest-dev clang-format valgrind clang libclang-rt-14-dev nsis
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 xvfb xauth x11-utils imagemagick fonts-wine
 )
