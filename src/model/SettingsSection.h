@@ -32,7 +32,9 @@ struct StartupSettings {
     std::string Icon = kDefaultIcon;   // as stored: a path, or the default marker
 
     // Both dimensions must be stored for either to apply.
-    bool HasSize() const { return Width != kNotStored && Height != kNotStored; }
+    // A window cannot open with no width or height: a stored size below one twip is damage,
+    // and the design size serves instead.
+    bool HasSize() const { return Width > 0 && Height > 0; }
     bool HasState() const { return State != kNotStored; }
 };
 

@@ -96,7 +96,8 @@ TEST(ReadStartupSettings, GeometryNeedsBothSizesAndAValidState) {
         {"7000", "5000", "0", true, 7000, 0},         {"4535.5", "5000", "2", true, 4536, 2},
         {"7000", nullptr, "1", false, 7000, 1},       {nullptr, "5000", nullptr, false, -500, -500},
         {"abc", "5000", "7", false, -500, -500},      {"-500", "5000", "-1", false, -500, -500},
-        {"99999999999", "5000", "2", false, -500, 2},
+        {"99999999999", "5000", "2", false, -500, 2}, {"0", "5000", "0", false, 0, 0},
+        {"7000", "-1", "0", false, 7000, 0},          {"1", "1", "0", true, 1, 0},
     };
     for (const auto& c : cases) {
         MemorySettingsStore store;

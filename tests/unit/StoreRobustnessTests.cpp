@@ -397,7 +397,7 @@ TEST(StoreRobustness, DamagedSettingsReadAsDefinedValues) {
              s.Height = 5000;
              s.State = 2;
          }},
-        {"zero and negative sizes are taken as stored",
+        {"zero and negative sizes are read as stored, and are no usable size",
          {{"MainWindowWidth", "0"}, {"MainWindowHeight", "-1"}},
          [](StartupSettings& s) {
              s.Width = 0;
