@@ -36,7 +36,7 @@ struct Figures {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 9;
+    const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
     bench::KeyAside aside(L"Software\\Tessarin");
 
     // The hotkeys' window, as the main window would be: only its message queue matters.
