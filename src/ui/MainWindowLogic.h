@@ -46,6 +46,13 @@ inline constexpr const char* kRunValue = "Tessarin";
 // so the option always means what it says.
 void UpdateRunEntry(RawRegistry& registry, bool startWithWindows, const std::string& data);
 
+// The store keeps the first 200 rows: a row added beyond them would work for this run and then
+// be gone at the next start, so Add refuses it and says why.
+inline constexpr const char* kListFullTitle = "Tessarin";
+inline constexpr const char* kListFullMessage =
+    "Tessarin keeps up to 200 actions, and the list is full. Delete an action before adding "
+    "another.";
+
 inline constexpr const char* kDeleteTitle = "Delete Confirmation.";
 std::string DeleteQuestion(const std::string& caption);
 

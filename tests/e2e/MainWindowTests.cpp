@@ -564,6 +564,46 @@ TEST_F(Tessarin, DeleteAsksFirstThenRemovesTheRowAndSaves) {
     EXPECT_EQ(GlobalFindAtomW(L"TessarinAtom1"), 0) << "the deleted row kept its hotkey";
 }
 
+// Only 200 rows come back from the store, so a full list takes no further row.
+TEST_F(Tessarin, AddRefusesARowTheStoreCouldNotKeep) {
+    for (int n = 1; n <= 200; ++n) {
+        StoreAction(n, L"Mute", L"", L" ");
+    }
+    Start();
+    ASSERT_EQ(Rows().size(), 200u);
+
+    Command(ids::kAddAction);
+    HWND message = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        message = FindWindowW(L"#32770", L"Tessarin");
+        return message != nullptr;
+    })) << "no word about the full list";
+    EXPECT_EQ(FindWindowW(L"#32770", L"Tessarin v1.36"), nullptr) << "the editor opened";
+    PostMessageW(GetDlgItem(message, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return FindWindowW(L"#32770", L"Tessarin") == nullptr; }));
+    EXPECT_EQ(Rows().size(), 200u);
+
+    // One row fewer, and Add opens the editor again.
+    ASSERT_TRUE(SelectListRow(list_, 0));
+    Command(ids::kDeleteAction);
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        question = FindWindowW(L"#32770", L"Delete Confirmation.");
+        return question != nullptr;
+    }));
+    PostMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return Rows().size() == 199u; }));
+    Command(ids::kAddAction);
+    HWND editor = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        editor = FindWindowW(L"#32770", L"Tessarin v1.36");
+        return editor != nullptr && IsWindowVisible(editor);
+    })) << "no editor below the limit";
+    PostMessageW(GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(editor); }));
+    Unload();
+}
+
 TEST_F(Tessarin, UnloadSavesTheListAndARestartShowsIt) {
     StoreAction(1, L"Mute", L"CTRL + ALT + 1", L" ");
     StoreAction(2, L"Logoff", L"", L" ");

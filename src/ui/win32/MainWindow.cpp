@@ -577,6 +577,11 @@ void MainWindow::DeleteSelectedAction() {
 }
 
 void MainWindow::AddOrEditAction(bool add) {
+    if (add && ListView1.Count() >= kMaxStoredActions) {
+        MessageBoxW(window_, Widen(kListFullMessage).c_str(), Widen(kListFullTitle).c_str(),
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     const std::optional<std::size_t> selected = add ? std::nullopt : SelectedPosition();
     PrepareActionEditor(state_, selected ? &ListView1.At(*selected) : nullptr);
     ActionForm form(driveProbe_);
