@@ -15,6 +15,7 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -168,11 +169,12 @@ CpuUse LinuxCpuUse(const std::wstring& folder) {
         }
         const std::string stat =
             ReadFileText(folder + L"\\task\\" + found.cFileName + L"\\schedstat");
-        unsigned long long onCpu = 0, waiting = 0, runs = 0;
-        if (std::sscanf(stat.c_str(), "%llu %llu %llu", &onCpu, &waiting, &runs) == 3) {
-            use.ms += static_cast<double>(onCpu) / 1e6;
-            use.runs += runs;
-        }
+        char* end = nullptr;
+        const unsigned long long onCpu = std::strtoull(stat.c_str(), &end, 10);
+        std::strtoull(end, &end, 10);  // time spent waiting for a CPU
+        const unsigned long long runs = std::strtoull(end, &end, 10);
+        use.ms += static_cast<double>(onCpu) / 1e6;
+        use.runs += runs;
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return use;
@@ -361,16 +363,16 @@ int wmain(int argc, wchar_t** argv) {
         }
         const std::wstring floorFolder = LinuxProcessFolder(floor.path);
         const std::wstring tessarinFolder = LinuxProcessFolder(tessarin.path);
-        const bool linux = !floorFolder.empty() && !tessarinFolder.empty();
+        const bool onLinux = !floorFolder.empty() && !tessarinFolder.empty();
         const auto use = [&](const Running& running, const std::wstring& linuxFolder) {
-            return linux ? LinuxCpuUse(linuxFolder) : WindowsCpuUse(running);
+            return onLinux ? LinuxCpuUse(linuxFolder) : WindowsCpuUse(running);
         };
         const CpuUse floorBefore = use(idleFloor, floorFolder);
         const CpuUse tessarinBefore = use(idleTessarin, tessarinFolder);
         Sleep(static_cast<DWORD>(idleSeconds) * 1000);
         const CpuUse floorAfter = use(idleFloor, floorFolder);
         const CpuUse tessarinAfter = use(idleTessarin, tessarinFolder);
-        const char* source = linux ? "Linux schedstat" : "GetProcessTimes";
+        const char* source = onLinux ? "Linux schedstat" : "GetProcessTimes";
         std::printf("| CPU time to ready (%s) | %.1f ms | | %.1f ms | |\n", source, floorBefore.ms,
                     tessarinBefore.ms);
         std::printf(
@@ -378,7 +380,7 @@ int wmain(int argc, wchar_t** argv) {
             idleSeconds, source, floorAfter.ms - floorBefore.ms,
             tessarinAfter.ms - tessarinBefore.ms,
             (tessarinAfter.ms - tessarinBefore.ms) - (floorAfter.ms - floorBefore.ms));
-        if (linux) {
+        if (onLinux) {
             std::printf("| Thread wake-ups over %d s idle | %llu | | %llu | |\n", idleSeconds,
                         floorAfter.runs - floorBefore.runs,
                         tessarinAfter.runs - tessarinBefore.runs);
