@@ -80,8 +80,7 @@ class KeyAside {
         if (Exists(aside_)) {
             Restore();
         }
-        had_ = Exists(path_);
-        if (had_ && Move(path_, aside_)) {
+        if (Exists(path_) && Move(path_, aside_)) {
             std::fwprintf(stderr, L"HKCU\\%ls set aside for the run\n", path_.c_str());
         }
     }
@@ -129,7 +128,6 @@ class KeyAside {
 
     std::wstring path_;
     std::wstring aside_;
-    bool had_ = false;
 };
 
 // One registry value put back as it was (or removed when there was none) at the end of the run.
