@@ -115,5 +115,51 @@ TEST_F(RegistryStore, AbsentValuesReadAsTheDefaultAndDeletesAreQuiet) {
     EXPECT_EQ(store_.GetSetting("Settings", "Icon", "#DEFAULT#"), "#DEFAULT#");
 }
 
+// The store keeps a section's key open between requests; what other programs do to the key
+// meanwhile (a user importing a backup, the uninstaller, a test) must show at the next request.
+TEST_F(RegistryStore, ChangesMadeByOthersBetweenRequestsAreSeen) {
+    const std::wstring section = std::wstring(kApplicationKey) + L"\\Settings";
+    const auto setOutside = [&](const wchar_t* value) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, section.c_str(), L"Icon", REG_SZ, value,
+                        static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+    };
+    store_.SaveSetting("Settings", "Icon", "mine");
+    ASSERT_EQ(store_.GetSetting("Settings", "Icon", "?"), "mine");
+
+    setOutside(L"theirs");
+    EXPECT_EQ(store_.GetSetting("Settings", "Icon", "?"), "theirs") << "value changed";
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
+    EXPECT_EQ(store_.GetSetting("Settings", "Icon", "?"), "?") << "key deleted";
+
+    setOutside(L"imported");
+    EXPECT_EQ(store_.GetSetting("Settings", "Icon", "?"), "imported") << "key made again";
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
+    store_.SaveSetting("Settings", "Icon", "after");
+    wchar_t buffer[32] = {};
+    DWORD size = sizeof(buffer);
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, section.c_str(), L"Icon", RRF_RT_REG_SZ, nullptr,
+                           buffer, &size),
+              ERROR_SUCCESS)
+        << "a save after the key was deleted went nowhere";
+    EXPECT_STREQ(buffer, L"after");
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
+    setOutside(L"again");
+    store_.DeleteSetting("Settings", "Icon");
+    EXPECT_EQ(store_.GetSetting("Settings", "Icon", "?"), "?")
+        << "delete after the key was made again";
+}
+
+// A long value is read whole, whatever its length against the first read's room.
+TEST_F(RegistryStore, ValuesOfEveryLengthComeBackWhole) {
+    for (const std::size_t length : {0u, 1u, 510u, 511u, 512u, 513u, 4096u, 100000u}) {
+        const std::string text(length, 'q');
+        store_.SaveSetting("Actions", "Data1", text + "\xc3\xa9");
+        EXPECT_EQ(store_.GetSetting("Actions", "Data1", "?"), text + "\xc3\xa9") << length;
+    }
+}
+
 }  // namespace
 }  // namespace tessarin
