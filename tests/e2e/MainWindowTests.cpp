@@ -15,6 +15,7 @@
 
 #include "RemoteControls.h"
 #include "TestPrograms.h"
+#include "TestRegistry.h"
 #include "ui/win32/MainWindowIds.h"
 
 namespace {
@@ -27,59 +28,17 @@ using tessarin::testsupport::SelectListRow;
 using tessarin::testsupport::SendKeys;
 namespace ids = tessarin::win32::ids;
 
-constexpr wchar_t kStoreKey[] = L"Software\\Tessarin";
+using tessarin::testsupport::kRunKey;
+using tessarin::testsupport::kStoreKey;
+using tessarin::testsupport::Stored;
+using tessarin::testsupport::UserStoreAside;
+
 // Where a user's own store waits while the tests run on a real Windows machine.
 constexpr wchar_t kBackupKey[] = L"Software\\Tessarin (saved by the end-to-end tests)";
-constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-bool KeyExists(HKEY root, const wchar_t* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
-bool CopyTree(const wchar_t* from, const wchar_t* to) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, to);
-    HKEY source = nullptr;
-    HKEY target = nullptr;
-    bool copied = false;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
-        RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
-                        nullptr) == ERROR_SUCCESS) {
-        copied = RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
-    }
-    if (target != nullptr) {
-        RegCloseKey(target);
-    }
-    if (source != nullptr) {
-        RegCloseKey(source);
-    }
-    return copied;
-}
 
 void Store(const std::wstring& section, const std::wstring& name, const std::wstring& value) {
-    HKEY key = nullptr;
-    const std::wstring path = std::wstring(kStoreKey) + L"\\" + section;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-}
-
-// A value as text; "<absent>" when there is none.
-std::wstring Stored(HKEY root, const std::wstring& path, const std::wstring& name) {
-    wchar_t buffer[2048] = {};
-    DWORD size = sizeof(buffer);
-    if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) !=
-        ERROR_SUCCESS) {
-        return L"<absent>";
-    }
-    return buffer;
+    tessarin::testsupport::Store(HKEY_CURRENT_USER, std::wstring(kStoreKey) + L"\\" + section, name,
+                                 value);
 }
 
 std::wstring Setting(const std::wstring& section, const std::wstring& name) {
@@ -136,25 +95,9 @@ std::string ReadFirstLine(const std::wstring& path) {
 
 class Tessarin : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        // A store left behind by an interrupted run is the user's, not ours to overwrite.
-        if (KeyExists(HKEY_CURRENT_USER, kStoreKey) && !KeyExists(HKEY_CURRENT_USER, kBackupKey)) {
-            ASSERT_TRUE(CopyTree(kStoreKey, kBackupKey));
-        }
-    }
-
-    static void TearDownTestSuite() {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-        if (KeyExists(HKEY_CURRENT_USER, kBackupKey) && CopyTree(kBackupKey, kStoreKey)) {
-            RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
-        }
-    }
-
-    void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
-    }
+    static void SetUpTestSuite() { aside_.SetAside(); }
+    static void TearDownTestSuite() { aside_.PutBack(); }
+    void SetUp() override { UserStoreAside::Clear(); }
 
     void TearDown() override {
         for (PROCESS_INFORMATION& process : processes_) {
@@ -165,9 +108,7 @@ class Tessarin : public ::testing::Test {
             CloseHandle(process.hThread);
             CloseHandle(process.hProcess);
         }
-        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
+        UserStoreAside::Clear();
         if (!script_.empty()) {
             DeleteFileW(script_.c_str());
             DeleteFileW(marker_.c_str());
@@ -237,6 +178,7 @@ class Tessarin : public ::testing::Test {
         Store(L"Actions", L"ActionIndex" + number, L"2");
     }
 
+    static inline UserStoreAside aside_{kBackupKey};
     std::wstring script_;
     std::wstring marker_;
     std::vector<PROCESS_INFORMATION> processes_;

@@ -17,59 +17,34 @@
 #include "RegistryTree.h"
 #include "RemoteControls.h"
 #include "TestPrograms.h"
+#include "TestRegistry.h"
 #include "ui/win32/HotKeyDialog.h"
 #include "ui/win32/MainWindowIds.h"
 
 namespace {
 
+using tessarin::testsupport::KeyExists;
+using tessarin::testsupport::kRunKey;
+using tessarin::testsupport::kStoreKey;
 using tessarin::testsupport::ProgramFolder;
 using tessarin::testsupport::ReadListView;
 using tessarin::testsupport::ReadRegistryTree;
 using tessarin::testsupport::RegistryTree;
 using tessarin::testsupport::RegistryTreeDifference;
 using tessarin::testsupport::SelectListRow;
+using tessarin::testsupport::UserStoreAside;
 using tessarin::testsupport::WaitFor;
 namespace ids = tessarin::win32::ids;
 
 using Rows = std::vector<std::vector<std::wstring>>;
 
-constexpr wchar_t kStoreKey[] = L"Software\\Tessarin";
 constexpr wchar_t kActionsKey[] = L"Software\\Tessarin\\Actions";
 constexpr wchar_t kJournalKey[] = L"Software\\Tessarin\\Actions Journal";
 // Where a user's own store waits while the tests run on a real Windows machine.
-constexpr wchar_t kBackupKey[] = L"Software\\Tessarin (saved by the end-to-end tests)";
-constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kBackupKey[] = L"Software\\Tessarin (saved by the robustness tests)";
 constexpr wchar_t kMainWindowClass[] = L"TessarinMainWindow";
 // Long enough that a save takes a while, short enough for a quick run.
 constexpr int kActions = 30;
-
-bool KeyExists(const wchar_t* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
-bool CopyTree(const wchar_t* from, const wchar_t* to) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, to);
-    HKEY source = nullptr;
-    HKEY target = nullptr;
-    bool copied = false;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
-        RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
-                        nullptr) == ERROR_SUCCESS) {
-        copied = RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
-    }
-    if (target != nullptr) {
-        RegCloseKey(target);
-    }
-    if (source != nullptr) {
-        RegCloseKey(source);
-    }
-    return copied;
-}
 
 // A list of actions in the four columns the window shows; `tag` tells two lists apart in every
 // row. The first rows carry hotkeys, so that saving goes with registering them all again.
@@ -180,25 +155,9 @@ void DropLeftoverAtoms() {
 
 class Robustness : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        // A store left behind by an interrupted run is the user's, not ours to overwrite.
-        if (KeyExists(kStoreKey) && !KeyExists(kBackupKey)) {
-            ASSERT_TRUE(CopyTree(kStoreKey, kBackupKey));
-        }
-    }
-
-    static void TearDownTestSuite() {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-        if (KeyExists(kBackupKey) && CopyTree(kBackupKey, kStoreKey)) {
-            RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
-        }
-    }
-
-    void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
-    }
+    static void SetUpTestSuite() { aside_.SetAside(); }
+    static void TearDownTestSuite() { aside_.PutBack(); }
+    void SetUp() override { UserStoreAside::Clear(); }
 
     void TearDown() override {
         for (PROCESS_INFORMATION& process : processes_) {
@@ -207,9 +166,7 @@ class Robustness : public ::testing::Test {
             CloseHandle(process.hProcess);
         }
         DropLeftoverAtoms();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
+        UserStoreAside::Clear();
     }
 
     static void EndProcess(HANDLE process) {
@@ -281,11 +238,13 @@ class Robustness : public ::testing::Test {
             << when << ": the next start shows " << Describe(shown);
         EXPECT_TRUE(StoredRows() == shown)
             << when << ": the store holds " << Describe(StoredRows());
-        EXPECT_FALSE(KeyExists(kJournalKey)) << when << ": the journal outlived the load";
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kJournalKey))
+            << when << ": the journal outlived the load";
         Kill();
         return shown == newRows;
     }
 
+    static inline UserStoreAside aside_{kBackupKey};
     std::vector<PROCESS_INFORMATION> processes_;
     HANDLE process_ = nullptr;
     HWND window_ = nullptr;
@@ -397,7 +356,7 @@ TEST_F(Robustness, KillDuringUnloadLeavesTheOldListOrTheNew) {
         Sleep(static_cast<DWORD>(delay));
         Kill();
 
-        const bool journal = KeyExists(kJournalKey);
+        const bool journal = KeyExists(HKEY_CURRENT_USER, kJournalKey);
         // Each setting is either not yet written or written whole.
         const RegistryTree now =
             ReadRegistryTree(HKEY_CURRENT_USER, L"Software\\Tessarin\\Settings");
@@ -460,7 +419,7 @@ TEST_F(Robustness, KillDuringAHotkeyChangeLeavesTheOldListOrTheNew) {
         }
         Kill();
 
-        const bool journal = KeyExists(kJournalKey);
+        const bool journal = KeyExists(HKEY_CURRENT_USER, kJournalKey);
         const bool isNew = ExpectOldOrNewAfterRestart(oldRows, newRows, when);
         if (HasFatalFailure()) {
             return;

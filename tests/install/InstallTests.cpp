@@ -21,11 +21,19 @@
 #include <vector>
 
 #include "TestPrograms.h"
+#include "TestRegistry.h"
 #include "ui/win32/MainWindowIds.h"
 
 namespace {
 
+using tessarin::testsupport::KeyExists;
+using tessarin::testsupport::kRunKey;
+using tessarin::testsupport::kRunValue;
+using tessarin::testsupport::kStoreKey;
 using tessarin::testsupport::SendKeys;
+using tessarin::testsupport::Store;
+using tessarin::testsupport::Stored;
+using tessarin::testsupport::UserStoreAside;
 using tessarin::testsupport::WaitFor;
 namespace ids = tessarin::win32::ids;
 
@@ -34,13 +42,10 @@ std::wstring gPortableFolder;
 
 constexpr wchar_t kVersion[] = TESSARIN_VERSION;
 constexpr wchar_t kPortableTopFolder[] = TESSARIN_PACKAGE_FILE_NAME;
-constexpr wchar_t kStoreKey[] = L"Software\\Tessarin";
 constexpr wchar_t kActionsKey[] = L"Software\\Tessarin\\Actions";
 constexpr wchar_t kSettingsKey[] = L"Software\\Tessarin\\Settings";
 // Where a user's own store waits while the tests run on a real Windows machine.
 constexpr wchar_t kBackupKey[] = L"Software\\Tessarin (saved by the install tests)";
-constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kRunValue[] = L"Tessarin";
 constexpr wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessarin";
 constexpr wchar_t kMainWindowClass[] = L"TessarinMainWindow";
@@ -109,56 +114,6 @@ std::wstring TempFolder() {
     wchar_t path[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, path);
     return std::wstring(path, length);
-}
-
-bool KeyExists(HKEY root, const wchar_t* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
-// A value as text; "<absent>" when there is none.
-std::wstring Stored(HKEY root, const std::wstring& path, const std::wstring& name) {
-    wchar_t buffer[2048] = {};
-    DWORD size = sizeof(buffer);
-    if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) !=
-        ERROR_SUCCESS) {
-        return L"<absent>";
-    }
-    return buffer;
-}
-
-void Store(HKEY root, const std::wstring& path, const std::wstring& name,
-           const std::wstring& value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-}
-
-bool CopyTree(const wchar_t* from, const wchar_t* to) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, to);
-    HKEY source = nullptr;
-    HKEY target = nullptr;
-    bool copied = false;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
-        RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
-                        nullptr) == ERROR_SUCCESS) {
-        copied = RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
-    }
-    if (target != nullptr) {
-        RegCloseKey(target);
-    }
-    if (source != nullptr) {
-        RegCloseKey(source);
-    }
-    return copied;
 }
 
 // The target of a shell link, empty when it cannot be read.
@@ -390,27 +345,12 @@ void RemoveTree(const std::wstring& path) {
 class Packages : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        // A store left behind by an interrupted run is the user's, not ours to overwrite.
-        if (KeyExists(HKEY_CURRENT_USER, kStoreKey) && !KeyExists(HKEY_CURRENT_USER, kBackupKey)) {
-            ASSERT_TRUE(CopyTree(kStoreKey, kBackupKey));
-        }
-        for (auto& [root, value] : savedRun_) {
-            value = Stored(root, kRunKey, kRunValue);
-        }
+        aside_.SetAside();
         tempFoldersBefore_ = InstallerTempFolders();
     }
 
     static void TearDownTestSuite() {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-        if (KeyExists(HKEY_CURRENT_USER, kBackupKey) && CopyTree(kBackupKey, kStoreKey)) {
-            RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
-        }
-        for (const auto& [root, value] : savedRun_) {
-            RegDeleteKeyValueW(root, kRunKey, kRunValue);
-            if (value != L"<absent>") {
-                Store(root, kRunKey, kRunValue, value);
-            }
-        }
+        aside_.PutBack();
         // An uninstaller ended before it finished leaves its temporary copy's folder behind.
         const std::vector<std::wstring> before = tempFoldersBefore_;
         for (const std::wstring& name : InstallerTempFolders()) {
@@ -420,12 +360,7 @@ class Packages : public ::testing::Test {
         }
     }
 
-    void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-        for (const auto& entry : savedRun_) {
-            RegDeleteKeyValueW(entry.first, kRunKey, kRunValue);
-        }
-    }
+    void SetUp() override { UserStoreAside::Clear(); }
 
     void TearDown() override {
         for (PROCESS_INFORMATION& process : processes_) {
@@ -572,8 +507,7 @@ class Packages : public ::testing::Test {
         EXPECT_TRUE(WaitFor([&] { return Marker() == text; })) << "marker: " << Marker();
     }
 
-    static inline std::vector<std::pair<HKEY, std::wstring>> savedRun_ = {{HKEY_LOCAL_MACHINE, L""},
-                                                                          {HKEY_CURRENT_USER, L""}};
+    static inline UserStoreAside aside_{kBackupKey};
     static inline std::vector<std::wstring> tempFoldersBefore_;
 
     bool installed_ = false;
