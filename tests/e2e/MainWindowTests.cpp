@@ -23,9 +23,11 @@ namespace {
 using tessarin::testsupport::WaitFor;
 
 using tessarin::testsupport::ProgramFolder;
+using tessarin::testsupport::ReadFirstLine;
 using tessarin::testsupport::ReadListView;
 using tessarin::testsupport::SelectListRow;
 using tessarin::testsupport::SendKeys;
+using tessarin::testsupport::TempFolder;
 namespace ids = tessarin::win32::ids;
 
 using tessarin::testsupport::kRunKey;
@@ -70,27 +72,6 @@ std::map<std::wstring, std::wstring> Snapshot() {
     values[L"HKLM Run"] = Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin");
     values[L"HKCU Run"] = Stored(HKEY_CURRENT_USER, kRunKey, L"Tessarin");
     return values;
-}
-
-std::wstring TempFolder() {
-    wchar_t path[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
-    return std::wstring(path, length);
-}
-
-std::string ReadFirstLine(const std::wstring& path) {
-    std::string line;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return line;
-    }
-    char buffer[256] = {};
-    DWORD read = 0;
-    ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
-    CloseHandle(file);
-    line.assign(buffer, read);
-    return line.substr(0, line.find_first_of("\r\n"));
 }
 
 class Tessarin : public ::testing::Test {

@@ -30,9 +30,11 @@ using tessarin::testsupport::KeyExists;
 using tessarin::testsupport::kRunKey;
 using tessarin::testsupport::kRunValue;
 using tessarin::testsupport::kStoreKey;
+using tessarin::testsupport::ReadFirstLine;
 using tessarin::testsupport::SendKeys;
 using tessarin::testsupport::Store;
 using tessarin::testsupport::Stored;
+using tessarin::testsupport::TempFolder;
 using tessarin::testsupport::UserStoreAside;
 using tessarin::testsupport::WaitFor;
 namespace ids = tessarin::win32::ids;
@@ -106,14 +108,9 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
 std::wstring InstallFolder() {
     return KnownFolder(FOLDERID_ProgramFiles) + L"\\Tessarin";
 }
+
 std::wstring Shortcut() {
     return KnownFolder(FOLDERID_CommonPrograms) + L"\\Tessarin.lnk";
-}
-
-std::wstring TempFolder() {
-    wchar_t path[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
-    return std::wstring(path, length);
 }
 
 // The target of a shell link, empty when it cannot be read.
@@ -447,20 +444,7 @@ class Packages : public ::testing::Test {
         return L"\"" + script_ + L"\" \"" + text + L"\"";
     }
 
-    std::string Marker() const {
-        std::string text;
-        HANDLE file = CreateFileW(marker_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            return text;
-        }
-        char buffer[256] = {};
-        DWORD read = 0;
-        ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
-        CloseHandle(file);
-        text.assign(buffer, read);
-        return text.substr(0, text.find_first_of("\r\n"));
-    }
+    std::string Marker() const { return ReadFirstLine(marker_); }
 
     // One stored action: Ctrl+Alt+M runs the marker script.
     void StoreHotkeyAction(const std::wstring& text) {

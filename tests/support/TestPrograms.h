@@ -19,6 +19,30 @@ inline std::wstring ProgramFolder() {
     return folder;
 }
 
+// The user's temporary folder, with its trailing backslash.
+inline std::wstring TempFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    return std::wstring(path, length);
+}
+
+// The first line of a small text file, such as the marker a test's batch file writes; empty
+// when the file is not there (yet).
+inline std::string ReadFirstLine(const std::wstring& path) {
+    std::string line;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return line;
+    }
+    char buffer[256] = {};
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
+    CloseHandle(file);
+    line.assign(buffer, read);
+    return line.substr(0, line.find_first_of("\r\n"));
+}
+
 // Polls a condition until it holds or the time is up; true when it held.
 inline bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
