@@ -22,6 +22,7 @@ namespace {
 
 using tessarin::testsupport::WaitFor;
 
+using tessarin::testsupport::EndProcesses;
 using tessarin::testsupport::ProgramFolder;
 using tessarin::testsupport::ReadFirstLine;
 using tessarin::testsupport::ReadListView;
@@ -81,14 +82,7 @@ class Tessarin : public ::testing::Test {
     void SetUp() override { UserStoreAside::Clear(); }
 
     void TearDown() override {
-        for (PROCESS_INFORMATION& process : processes_) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(process.hProcess, 1);
-                WaitForSingleObject(process.hProcess, 5000);
-            }
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
+        EndProcesses(processes_);
         UserStoreAside::Clear();
         if (!script_.empty()) {
             DeleteFileW(script_.c_str());

@@ -23,6 +23,7 @@
 
 namespace {
 
+using tessarin::testsupport::EndProcesses;
 using tessarin::testsupport::KeyExists;
 using tessarin::testsupport::kRunKey;
 using tessarin::testsupport::kStoreKey;
@@ -160,20 +161,9 @@ class Robustness : public ::testing::Test {
     void SetUp() override { UserStoreAside::Clear(); }
 
     void TearDown() override {
-        for (PROCESS_INFORMATION& process : processes_) {
-            EndProcess(process.hProcess);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
+        EndProcesses(processes_);
         DropLeftoverAtoms();
         UserStoreAside::Clear();
-    }
-
-    static void EndProcess(HANDLE process) {
-        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process, 1);
-            WaitForSingleObject(process, 5000);
-        }
     }
 
     // Starts Tessarin.exe; with CREATE_SUSPENDED it waits for ResumeThread on Resumable().

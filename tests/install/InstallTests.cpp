@@ -26,6 +26,7 @@
 
 namespace {
 
+using tessarin::testsupport::EndProcesses;
 using tessarin::testsupport::KeyExists;
 using tessarin::testsupport::kRunKey;
 using tessarin::testsupport::kRunValue;
@@ -360,14 +361,7 @@ class Packages : public ::testing::Test {
     void SetUp() override { UserStoreAside::Clear(); }
 
     void TearDown() override {
-        for (PROCESS_INFORMATION& process : processes_) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(process.hProcess, 1);
-                WaitForSingleObject(process.hProcess, 5000);
-            }
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
+        EndProcesses(processes_);
         // An uninstaller a failed test left with its window open, and its temporary copy.
         if (uninstaller_.hProcess != nullptr) {
             for (const ChildProcess& child : ChildProcesses(uninstaller_.dwProcessId)) {

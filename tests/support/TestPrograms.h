@@ -43,6 +43,24 @@ inline std::string ReadFirstLine(const std::wstring& path) {
     return line.substr(0, line.find_first_of("\r\n"));
 }
 
+// Ends a process that is still running (a test that failed half-way leaves one behind).
+inline void EndProcess(HANDLE process) {
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+    }
+}
+
+// Ends every process a test started and closes their handles.
+inline void EndProcesses(std::vector<PROCESS_INFORMATION>& processes) {
+    for (PROCESS_INFORMATION& process : processes) {
+        EndProcess(process.hProcess);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    processes.clear();
+}
+
 // Polls a condition until it holds or the time is up; true when it held.
 inline bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
