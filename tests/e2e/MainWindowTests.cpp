@@ -21,6 +21,7 @@
 namespace {
 
 using tessarin::testsupport::WaitFor;
+using tessarin::testsupport::WriteWholeFile;
 
 using tessarin::testsupport::EndProcesses;
 using tessarin::testsupport::ProgramFolder;
@@ -134,12 +135,7 @@ class Tessarin : public ::testing::Test {
         script_ = TempFolder() + L"tessarin e2e mark.cmd";
         marker_ = TempFolder() + L"tessarin e2e marker.txt";
         DeleteFileW(marker_.c_str());
-        HANDLE file =
-            CreateFileW(script_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        const char body[] = "@echo %~1 %2> \"%~dp0tessarin e2e marker.txt\"\r\n";
-        DWORD written = 0;
-        WriteFile(file, body, sizeof(body) - 1, &written, nullptr);
-        CloseHandle(file);
+        EXPECT_TRUE(WriteWholeFile(script_, "@echo %~1 %2> \"%~dp0tessarin e2e marker.txt\"\r\n"));
         return L"\"" + script_ + L"\"";
     }
     std::string Marker() const { return ReadFirstLine(marker_); }

@@ -38,6 +38,7 @@ using tessarin::testsupport::Stored;
 using tessarin::testsupport::TempFolder;
 using tessarin::testsupport::UserStoreAside;
 using tessarin::testsupport::WaitFor;
+using tessarin::testsupport::WriteWholeFile;
 namespace ids = tessarin::win32::ids;
 
 std::wstring gInstaller;
@@ -429,12 +430,7 @@ class Packages : public ::testing::Test {
         script_ = TempFolder() + L"tessarin install mark.cmd";
         marker_ = TempFolder() + L"tessarin install marker.txt";
         DeleteFileW(marker_.c_str());
-        HANDLE file =
-            CreateFileW(script_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        const char body[] = "@echo %~1> \"%~dp0tessarin install marker.txt\"\r\n";
-        DWORD written = 0;
-        WriteFile(file, body, sizeof(body) - 1, &written, nullptr);
-        CloseHandle(file);
+        EXPECT_TRUE(WriteWholeFile(script_, "@echo %~1> \"%~dp0tessarin install marker.txt\"\r\n"));
         return L"\"" + script_ + L"\" \"" + text + L"\"";
     }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessarin::testsupport {
@@ -24,6 +25,19 @@ inline std::wstring TempFolder() {
     wchar_t path[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, path);
     return std::wstring(path, length);
+}
+
+// Writes a whole file, replacing what was there; true when every byte went out.
+inline bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const BOOL ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok != FALSE && written == bytes.size();
 }
 
 // The first line of a small text file, such as the marker a test's batch file writes; empty

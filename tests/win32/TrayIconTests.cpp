@@ -13,10 +13,12 @@
 #include <initializer_list>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "TestPrograms.h"
 #include "model/SettingsSection.h"
 #include "platform/win32/WideString.h"
 #include "ui/win32/TrayIcon.h"
@@ -115,15 +117,8 @@ class MessageBoxWatcher {
 };
 
 bool WriteFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok != FALSE && written == bytes.size();
+    return tessarin::testsupport::WriteWholeFile(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 // Little-endian fields, each a value and its width in bytes.
