@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -41,10 +42,18 @@ std::string RunEntryData(std::string_view programFolder, std::string_view progra
 inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValue = "Tessarin";
 
-// Writes or removes the Run entry. The machine-wide key is tried first; a user without the right
-// to write it gets the entry in the per-user Run key instead, and a cleared option removes both,
-// so the option always means what it says.
-void UpdateRunEntry(RawRegistry& registry, bool startWithWindows, const std::string& data);
+// Whether the program file lies inside one of the given folders (Program Files, the Windows
+// folder), which standard users cannot change. Only such a file may be started for every user at
+// logon: anywhere else any user could replace it. Letter case and the slash do not matter; a path
+// with "." or ".." steps is never taken for inside.
+bool IsProtectedProgramPath(std::string_view programPath,
+                            std::span<const std::string> protectedFolders);
+
+// Writes or removes the Run entry. A program in a protected folder gets the machine-wide entry; a
+// user without the right to write it, or a program anywhere else, gets the per-user entry
+// instead. A cleared option removes both, so the option always means what it says.
+void UpdateRunEntry(RawRegistry& registry, bool startWithWindows, const std::string& data,
+                    bool machineWide);
 
 // The store keeps the first 200 rows: a row added beyond them would work for this run and then
 // be gone at the next start, so Add refuses it and says why.

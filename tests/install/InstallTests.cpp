@@ -675,7 +675,9 @@ TEST_F(Packages, PortableArchiveRunsFromAFolderWithSpaces) {
     StoreHotkeyAction(L"portable");
     ASSERT_NO_FATAL_FAILURE(StartTessarin(top + L"\\Tessarin.exe"));
     PressHotkey("portable");
-    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), L"\"" + top + L"\\Tessarin.exe\" /m");
+    // A folder any user can change: the entry is the user's own, never the machine-wide one.
+    EXPECT_EQ(Stored(HKEY_CURRENT_USER, kRunKey, kRunValue), L"\"" + top + L"\\Tessarin.exe\" /m");
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), L"<absent>");
     PostMessageW(window_, WM_COMMAND, ids::mnuUnload, 0);
     EXPECT_EQ(WaitForSingleObject(tessarin_, 15000), WAIT_OBJECT_0);
 }

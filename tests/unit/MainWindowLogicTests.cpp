@@ -63,36 +63,72 @@ RunEntryState RunEntries(fakes::FakeRawRegistry& registry) {
             registry.Find(reg::kCurrentUser, kRunKey, kRunValue) != nullptr};
 }
 
-TEST(UpdateRunEntry, UsesThePerUserKeyOnlyWhenTheMachineKeyIsClosed) {
+TEST(UpdateRunEntry, MachineWideOnlyForAProtectedFileWithTheRightToWriteIt) {
+    const std::string data = "\"C:\\T\\Tessarin.exe\" /m";
     const struct {
-        bool machineWritable;
-        bool startup;
-        bool userEntryBefore;
+        bool machineWide, machineWritable, startup;
+        const char* machineBefore;  // null: absent
         RunEntryState after;
     } cases[] = {
-        {true, true, true, {true, false}},
-        {false, true, false, {false, true}},
-        {true, false, true, {false, false}},
-        {false, false, true, {false, false}},
+        {true, true, true, nullptr, {true, false}},
+        {true, false, true, nullptr, {false, true}},
+        {true, true, false, "old", {false, false}},
+        {true, false, false, nullptr, {false, false}},
+        // A portable copy, even with the rights: per-user, and its own old machine-wide entry
+        // goes; another program's entry of that name stays.
+        {false, true, true, nullptr, {false, true}},
+        {false, true, true, data.c_str(), {false, true}},
+        {false, true, true, "\"C:\\Program Files\\Tessarin\\Tessarin.exe\" /m", {true, true}},
     };
     for (const auto& c : cases) {
         fakes::FakeRawRegistry registry;
-        if (c.userEntryBefore) {
-            registry.Put(reg::kCurrentUser, kRunKey, kRunValue, RegistryData{reg::kSz, "old", {}});
+        registry.Put(reg::kCurrentUser, kRunKey, kRunValue, RegistryData{reg::kSz, "old", {}});
+        if (c.machineBefore != nullptr) {
+            registry.Put(reg::kLocalMachine, kRunKey, kRunValue,
+                         RegistryData{reg::kSz, c.machineBefore, {}});
         }
         if (!c.machineWritable) {
             registry.readOnlyRoots.insert(reg::kLocalMachine);
         }
-        UpdateRunEntry(registry, c.startup, "\"C:\\T\\Tessarin.exe\" /m");
+        UpdateRunEntry(registry, c.startup, data, c.machineWide);
         const RunEntryState after = RunEntries(registry);
-        EXPECT_EQ(after.machine, c.after.machine) << c.machineWritable << c.startup;
-        EXPECT_EQ(after.user, c.after.user) << c.machineWritable << c.startup;
-        const RegistryData* written = registry.Find(
-            c.after.machine ? reg::kLocalMachine : reg::kCurrentUser, kRunKey, kRunValue);
+        const std::string label = std::to_string(c.machineWide) +
+                                  std::to_string(c.machineWritable) + std::to_string(c.startup);
+        EXPECT_EQ(after.machine, c.after.machine) << label;
+        EXPECT_EQ(after.user, c.after.user) << label;
         if (c.startup) {
-            ASSERT_NE(written, nullptr);
+            const RegistryData* written = registry.Find(
+                c.after.user ? reg::kCurrentUser : reg::kLocalMachine, kRunKey, kRunValue);
+            ASSERT_NE(written, nullptr) << label;
             EXPECT_EQ(written->Type, reg::kSz);
+            EXPECT_EQ(std::string(written->Text.c_str()), data) << label;
         }
+    }
+}
+
+TEST(IsProtectedProgramPath, OnlyInsideAnAdministratorsFolder) {
+    const std::vector<std::string> folders = {"C:\\Program Files", "C:\\Program Files (x86)\\",
+                                              "C:\\windows", ""};
+    const struct {
+        const char* path;
+        bool protectedPath;
+    } cases[] = {
+        {"C:\\Program Files\\Tessarin\\Tessarin.exe", true},
+        {"c:/program files/tessarin/Tessarin.exe", true},
+        {"\\\\?\\C:\\Program Files\\Tessarin\\Tessarin.exe", true},
+        {"C:\\Program Files (x86)\\Tessarin.exe", true},
+        {"C:\\Windows\\Tessarin.exe", true},
+        {"C:\\Program Files Evil\\Tessarin.exe", false},
+        {"C:\\Program Files\\", false},
+        {"C:\\Program Files\\..\\Tools\\Tessarin.exe", false},
+        {"C:\\Program Files\\.\\Tessarin.exe", false},
+        {"C:\\Tools\\Tessarin.exe", false},
+        {"C:\\Users\\Ann\\Downloads\\Tessarin.exe", false},
+        {"D:\\Program Files\\Tessarin.exe", false},
+        {"\\\\server\\C$\\Program Files\\Tessarin.exe", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsProtectedProgramPath(c.path, folders), c.protectedPath) << c.path;
     }
 }
 
