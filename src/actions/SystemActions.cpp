@@ -166,8 +166,10 @@ void SystemActions::StartTheDefaultScreensaver() {
 void SystemActions::ToggleMonitor() {
     if (port_.IsWindowsNT()) {
         // On NT any key going up wakes the monitor again, the hotkey's own keys included.
-        WaitForKeysReleased();
-        port_.SendSysCommandToDesktop(kScMonitorPower, kMonitorOff);
+        // An unload chosen meanwhile ends the program; the monitor stays as it is.
+        if (WaitForKeysReleased()) {
+            port_.SendSysCommandToDesktop(kScMonitorPower, kMonitorOff);
+        }
         return;
     }
     if (state_.bMonitorOn) {
@@ -179,17 +181,19 @@ void SystemActions::ToggleMonitor() {
     }
 }
 
-void SystemActions::WaitForKeysReleased() {
+bool SystemActions::WaitForKeysReleased() {
     const std::uint64_t start = port_.TickCount();
     for (;;) {
-        port_.ProcessPendingMessages();
+        if (!port_.ProcessPendingMessages()) {
+            return false;
+        }
         bool anyDown = false;
         for (int key = kFirstKeyboardKey; key <= kLastKeyboardKey && !anyDown; ++key) {
             anyDown = port_.IsKeyDown(key);
         }
         // A key the system reports as stuck must not keep the monitor on for ever.
         if (!anyDown || port_.TickCount() - start >= kKeyReleaseTimeoutMs) {
-            return;
+            return true;
         }
         port_.WaitForMessages(kKeyPollMs);
     }

@@ -49,7 +49,8 @@ class SystemActions {
   private:
     void ExitWindowsWith(std::uint32_t flags);
     void StepVolume(int step);
-    void WaitForKeysReleased();
+    // False when the program began to end during the wait.
+    bool WaitForKeysReleased();
 
     SystemPort& port_;
     AppState& state_;

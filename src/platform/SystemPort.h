@@ -61,8 +61,9 @@ class SystemPort {
     virtual bool IsKeyDown(int virtualKey) = 0;
     // A monotonic clock in milliseconds.
     virtual std::uint64_t TickCount() = 0;
-    // Dispatches whatever is queued for this thread, so hotkeys stay live during a wait.
-    virtual void ProcessPendingMessages() = 0;
+    // Dispatches whatever is queued for this thread, so hotkeys stay live during a wait. False
+    // once the program is ending (its quit message is left for the outer loop): stop waiting.
+    virtual bool ProcessPendingMessages() = 0;
     // Sleeps until a message arrives for this thread or the time is up.
     virtual void WaitForMessages(std::uint32_t milliseconds) = 0;
 };

@@ -81,11 +81,12 @@ class FakeSystemPort : public SystemPort {
         return now < keysUpAt && heldKeys.count(virtualKey) != 0;
     }
     std::uint64_t TickCount() override { return now; }
-    void ProcessPendingMessages() override {
+    bool ProcessPendingMessages() override {
         ++messagePasses;
         if (onMessages) {
             onMessages();
         }
+        return !quitting;
     }
     void WaitForMessages(std::uint32_t milliseconds) override { now += milliseconds; }
 
@@ -93,6 +94,7 @@ class FakeSystemPort : public SystemPort {
     static constexpr Luid kShutdownLuid{19, 0};
 
     bool windowsNT = true;
+    bool quitting = false;  // the program's quit message has come
     bool tokenOpens = true;
     bool privilegeKnown = true;
     bool privilegeAdjusts = true;

@@ -230,5 +230,15 @@ TEST(SystemActions, HotkeyPressedDuringTheMonitorWaitRunsBeforeTheMonitorGoesOff
     EXPECT_EQ(Joined(rig.port.calls), "WaveOutSetVolume 0 0x0|Desktop SysCommand 0xF170 2");
 }
 
+TEST(SystemActions, AnUnloadDuringTheMonitorWaitEndsTheWaitAndLeavesTheMonitorOn) {
+    Rig rig;
+    rig.port.heldKeys = {0xFE};
+    rig.port.keysUpAt = UINT64_MAX;
+    rig.port.onMessages = [&rig] { rig.port.quitting = rig.port.messagePasses == 2; };
+    rig.actions.ToggleMonitor();
+    EXPECT_EQ(rig.port.messagePasses, 2);
+    EXPECT_TRUE(rig.port.desktopSendTimes.empty());
+}
+
 }  // namespace
 }  // namespace tessarin

@@ -90,9 +90,15 @@ TEST(Win32SystemPort, WaitForMessagesWakesForAPostedMessageThatIsThenDispatched)
     const std::uint64_t start = rig.port.TickCount();
     rig.port.WaitForMessages(5000);
     EXPECT_LT(rig.port.TickCount() - start, 2000u);
-    rig.port.ProcessPendingMessages();
+    EXPECT_TRUE(rig.port.ProcessPendingMessages());
     MSG message{};
     EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_APP, WM_APP, PM_REMOVE));
+
+    // The program's quit message is left for its own loop, and the wait is told to stop.
+    PostQuitMessage(7);
+    EXPECT_FALSE(rig.port.ProcessPendingMessages());
+    EXPECT_EQ(GetMessageW(&message, nullptr, 0, 0), 0);
+    EXPECT_EQ(message.wParam, 7u);
 }
 
 TEST(Win32SystemPort, KeysNobodyPressesReadAsUp) {

@@ -126,17 +126,18 @@ std::uint64_t Win32SystemPort::TickCount() {
     return GetTickCount64();
 }
 
-void Win32SystemPort::ProcessPendingMessages() {
+bool Win32SystemPort::ProcessPendingMessages() {
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
         if (message.message == WM_QUIT) {
             // Leave it for the program's own loop, which ends on it.
             PostQuitMessage(static_cast<int>(message.wParam));
-            return;
+            return false;
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    return true;
 }
 
 void Win32SystemPort::WaitForMessages(std::uint32_t milliseconds) {

@@ -37,7 +37,7 @@ class Win32SystemPort : public SystemPort {
 
     bool IsKeyDown(int virtualKey) override;
     std::uint64_t TickCount() override;
-    void ProcessPendingMessages() override;
+    bool ProcessPendingMessages() override;
     void WaitForMessages(std::uint32_t milliseconds) override;
 
   private:
