@@ -162,8 +162,10 @@ TEST_F(Tessarin, FirstStartShowsAnEmptyListAndUnloadSavesTheDefaults) {
     Start();
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
     EXPECT_TRUE(Rows().empty());
+    // Run from the build folder, which any user could change: never the machine-wide entry.
     const std::wstring runData = L"\"" + ProgramFolder() + L"Tessarin.exe\" /m";
-    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin"), runData);
+    EXPECT_EQ(Stored(HKEY_CURRENT_USER, kRunKey, L"Tessarin"), runData);
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin"), L"<absent>");
 
     Unload();
     EXPECT_EQ(Setting(L"Settings", L"Icon"), L"#DEFAULT#");
@@ -203,20 +205,28 @@ bool TrayIconShown() {
 
 constexpr UINT kTrayCallback = WM_APP + 1;
 
-TEST_F(Tessarin, StartsHiddenWithSlashMAndTheIconBringsItBack) {
-    Start(L"/m");
-    EXPECT_TRUE(WaitFor([&] { return TrayIconShown(); })) << "no notification icon";
-    EXPECT_FALSE(IsWindowVisible(window_));
-
-    PostMessageW(window_, kTrayCallback, 1, WM_LBUTTONUP);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
-    Unload();
+TEST_F(Tessarin, StartsHiddenWithSlashMAndTheIconBringsItBackInTheStoredState) {
+    Store(L"Settings", L"MainWindowState", L"2");
+    for (const bool shown : {false, true}) {
+        Start(L"/m");
+        EXPECT_TRUE(WaitFor([&] { return TrayIconShown(); })) << "no notification icon";
+        EXPECT_FALSE(IsWindowVisible(window_));
+        if (shown) {
+            PostMessageW(window_, kTrayCallback, 1, WM_LBUTTONUP);
+            EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
+            EXPECT_TRUE(IsZoomed(window_));
+        }
+        // Unloaded from the notification area or from the window, the state is kept.
+        Unload();
+        EXPECT_EQ(Setting(L"Settings", L"MainWindowState"), L"2") << shown;
+    }
 }
 
 TEST_F(Tessarin, CloseBoxHidesIntoTheNotificationArea) {
     Start();
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));
-    PostMessageW(window_, WM_CLOSE, 0, 0);
+    // The close box, Alt+F4 and the system menu's Close all arrive as this.
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window_) == FALSE; }));
     EXPECT_TRUE(WaitFor([&] { return TrayIconShown(); })) << "no notification icon";
     EXPECT_EQ(WaitForSingleObject(mainProcess_, 300), static_cast<DWORD>(WAIT_TIMEOUT))
@@ -376,14 +386,15 @@ class RecordedLaunches {
                             {L"mailto\\shell\\open\\command", {}}};
 };
 
-// A visible top-level window with this title that is not the main window.
-HWND FindPrompt(const wchar_t* title) {
+// A visible top-level window with this title that is neither the main window nor `except`.
+HWND FindPrompt(const wchar_t* title, HWND except = nullptr) {
     HWND found = nullptr;
     for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, title); window != nullptr;
          window = FindWindowExW(nullptr, window, nullptr, title)) {
         wchar_t className[64] = {};
         GetClassNameW(window, className, 64);
-        if (std::wstring(className) != L"TessarinMainWindow" && IsWindowVisible(window)) {
+        if (std::wstring(className) != L"TessarinMainWindow" && IsWindowVisible(window) &&
+            window != except) {
             found = window;
         }
     }
@@ -419,10 +430,25 @@ TEST_F(Tessarin, EmailPromptRemembersTheReceiverAcrossRuns) {
     StoreAction(1, L"Send Email Dialog", L"CTRL + ALT + E", L" ");
     for (const bool second : {false, true}) {
         Start();
+        // The first time the editor is open when the hotkey comes: the prompt is modal to it.
+        HWND editor = nullptr;
+        if (!second) {
+            Command(ids::kAddAction);
+            ASSERT_TRUE(WaitFor([&] {
+                editor = FindWindowW(L"#32770", L"Tessarin v1.36");
+                return editor != nullptr && IsWindowVisible(editor);
+            })) << "no editor";
+        }
         ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'E'}));
         HWND prompt = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (prompt = FindPrompt(L"Tessarin v1.36")); }))
+        ASSERT_TRUE(WaitFor([&] { return (prompt = FindPrompt(L"Tessarin v1.36", editor)); }))
             << "no e-mail prompt";
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(window_); }))
+            << "the main window takes input under the prompt";
+        if (editor != nullptr) {
+            EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(editor); }))
+                << "the editor takes input under the prompt";
+        }
         const HWND combo = GetDlgItem(prompt, 101);
         wchar_t shown[256] = {};
         SendMessageW(combo, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(shown));
@@ -438,6 +464,12 @@ TEST_F(Tessarin, EmailPromptRemembersTheReceiverAcrossRuns) {
                    std::string::npos;
         })) << RecordedLaunches::Line();
         DeleteFileW(RecordedLaunches::Path().c_str());
+        if (editor != nullptr) {
+            EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(editor) != FALSE; }));
+            PostMessageW(GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
+            ASSERT_TRUE(WaitFor([&] { return !IsWindow(editor); }));
+        }
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(window_) != FALSE; }));
         Unload();
     }
     EXPECT_EQ(Setting(L"Settings", L"Email1"), L"someone@example.test");
@@ -553,14 +585,23 @@ TEST_F(Tessarin, OptionsAreSavedAtUnloadOnlyWhenAsked) {
     EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin"), L"<absent>");
 }
 
-TEST_F(Tessarin, EndOfTheLogonSavesLikeAnUnload) {
-    StoreAction(1, L"Mute", L"", L" ");
-    Start();
-    RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-    EXPECT_NE(SendMessageW(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
-    SendMessageW(window_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    EXPECT_EQ(Setting(L"Actions", L"ActionType1"), L"Mute");
-    EXPECT_EQ(Setting(L"Settings", L"WindowsNormal"), L"True");
+// The end of the logon, a restart manager or the task manager (WM_CLOSE from another program):
+// the program saves and ends, as with "Unload Tessarin".
+TEST_F(Tessarin, EndOfTheLogonAndOtherProgramsClosingItSaveAndEnd) {
+    for (const bool endSession : {true, false}) {
+        StoreAction(1, L"Mute", L"", L" ");
+        Start();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+        if (endSession) {
+            EXPECT_NE(SendMessageW(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+            SendMessageW(window_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        } else {
+            PostMessageW(window_, WM_CLOSE, 0, 0);
+        }
+        EXPECT_EQ(WaitForSingleObject(mainProcess_, 15000), WAIT_OBJECT_0) << endSession;
+        EXPECT_EQ(Setting(L"Actions", L"ActionType1"), L"Mute") << endSession;
+        EXPECT_EQ(Setting(L"Settings", L"WindowsNormal"), L"True") << endSession;
+    }
 }
 
 }  // namespace

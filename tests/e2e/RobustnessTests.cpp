@@ -326,7 +326,28 @@ TEST_F(Robustness, KillDuringUnloadLeavesTheOldListOrTheNew) {
     StoreRows(newRows);
     Start(newRows.size());
     StoreRows(oldRows);
-    const std::chrono::milliseconds unload = Unload();
+    // The single-instance mutex is held until the list is saved: a copy started meanwhile must
+    // not load the list that is about to be replaced.
+    HKEY store = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kStoreKey, 0, KEY_NOTIFY, &store), ERROR_SUCCESS);
+    const HANDLE saving = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_EQ(RegNotifyChangeKeyValue(
+                  store, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, saving, TRUE),
+              ERROR_SUCCESS);
+    const auto unloadStart = std::chrono::steady_clock::now();
+    Command(ids::mnuUnload);
+    ASSERT_EQ(WaitForSingleObject(saving, 15000), WAIT_OBJECT_0) << "nothing was saved";
+    const HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"NIRASSET000000000");
+    EXPECT_NE(mutex, nullptr) << "the mutex was let go before the save";
+    ASSERT_EQ(WaitForSingleObject(process_, 15000), WAIT_OBJECT_0);
+    const auto unload = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - unloadStart);
+    for (const HANDLE handle : {mutex, saving}) {
+        if (handle != nullptr) {
+            CloseHandle(handle);
+        }
+    }
+    RegCloseKey(store);
     ASSERT_EQ(StoredRows(), newRows);
     const RegistryTree settings =
         ReadRegistryTree(HKEY_CURRENT_USER, L"Software\\Tessarin\\Settings");

@@ -1,7 +1,9 @@
 #include "ui/win32/MainWindow.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -52,18 +54,27 @@ int MainWindow::Run(HINSTANCE instance, const std::wstring& commandLine, int sho
     }
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    // Once, for the program's life: the shell hands some ShellExecuteEx requests and the folder
+    // picker to COM objects, which want an apartment-threaded caller.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
-    MainWindow mainWindow(instance, commandLine);
-    mainWindow.instanceMutex_ = mutex;
-    if (!mainWindow.Create(showCommand)) {
-        return 1;
+    int exitCode = 1;
+    {
+        MainWindow mainWindow(instance, commandLine);
+        mainWindow.instanceMutex_ = mutex;
+        if (mainWindow.Create(showCommand)) {
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            exitCode = static_cast<int>(message.wParam);
+        }
     }
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
     }
-    return static_cast<int>(message.wParam);
+    return exitCode;
 }
 
 MainWindow::MainWindow(HINSTANCE instance, std::wstring commandLine)
@@ -152,8 +163,7 @@ void MainWindow::FormLoad(int showCommand) {
     RefreshList();
     SetWindowTextW(window_, kCaption);
     ApplyStartupSettings(ReadStartupSettings(store_), showCommand);
-    UpdateRunEntry(rawRegistry_, IsChecked(mnuStartup),
-                   RunEntryData(ProgramFolder(), ProgramFileName()));
+    UpdateStartupEntry();
 }
 
 void MainWindow::ApplyStartupSettings(const StartupSettings& settings, int showCommand) {
@@ -183,7 +193,8 @@ void MainWindow::ApplyStartupSettings(const StartupSettings& settings, int showC
     ShowPicture();
 
     if (StartsInNotificationArea(Narrow(commandLine_))) {
-        GoToNotificationArea();
+        // The window has not been shown: it comes back from the icon in the stored state.
+        tray_->SetupTrayIcon(settings.HasState() ? settings.State : 0);
         return;
     }
     int show = showCommand;
@@ -200,17 +211,13 @@ void MainWindow::TearDown() {
         return;
     }
     tornDown_ = true;
+    // Read before the icon goes: while the window waits there, its state is the remembered one.
+    const bool inNotificationArea = tray_->InNotificationArea();
     tray_->RemoveTrayHook();
     tray_->DeleteIcon();
-    if (instanceMutex_ != nullptr) {
-        ReleaseMutex(instanceMutex_);
-        CloseHandle(instanceMutex_);
-        instanceMutex_ = nullptr;
-    }
     hotkeys_->UnregisterAllHotKeys();
     UnhookHotkeys(window_);
-    UpdateRunEntry(rawRegistry_, IsChecked(mnuStartup),
-                   RunEntryData(ProgramFolder(), ProgramFileName()));
+    UpdateStartupEntry();
 
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
@@ -227,8 +234,17 @@ void MainWindow::TearDown() {
     exit.DoNotReuse = IsChecked(mnuDoNotReuse);
     exit.Width = Twips(rect.right - rect.left);
     exit.Height = Twips(rect.bottom - rect.top);
-    exit.State = IsZoomed(window_) ? 2 : (IsIconic(window_) ? 1 : 0);
+    exit.State = inNotificationArea ? tray_->RememberedState()
+                                    : (IsZoomed(window_) ? 2 : (IsIconic(window_) ? 1 : 0));
     SaveSettingsAtExit(store_, exit, ListView1);
+
+    // Last: a copy started while this one unloads must wait for the saved list, or it would
+    // load the old one and overwrite the new one with its own save later.
+    if (instanceMutex_ != nullptr) {
+        ReleaseMutex(instanceMutex_);
+        CloseHandle(instanceMutex_);
+        instanceMutex_ = nullptr;
+    }
 }
 
 HMENU MainWindow::BuildMenuBar() {
@@ -442,21 +458,29 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                          SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
-        case WM_CLOSE:
-            if (!exitFlag_) {
+        case WM_SYSCOMMAND:
+            // The close box, Alt+F4 and the system menu's Close: to the notification area.
+            if ((wParam & 0xFFF0) == SC_CLOSE && !exitFlag_) {
                 GoToNotificationArea();
                 return 0;
             }
+            break;
+        case WM_CLOSE:
+            // Any other close request (another program, the task manager, a restart manager)
+            // ends the program the way "Unload Tessarin" does.
+            exitFlag_ = true;
             TearDown();
             DestroyWindow(window_);
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
-            // The end of the logon is an unload like "Unload Tessarin", saves included.
+            // The end of the logon is an unload like "Unload Tessarin", saves included, and the
+            // program then ends rather than stay behind without its hotkeys.
             if (wParam != FALSE) {
                 exitFlag_ = true;
                 TearDown();
+                DestroyWindow(window_);
             }
             return 0;
         case WM_DESTROY:
@@ -647,12 +671,11 @@ LaunchOptions MainWindow::CurrentLaunchOptions() const {
 }
 
 void MainWindow::ShowSearchPrompt() {
-    // The prompts have no owner: they come up over whatever the user is working in.
-    searchDialog_->ShowModal(nullptr);
+    searchDialog_->ShowModal(window_);
 }
 
 void MainWindow::ShowEmailPrompt() {
-    emailDialog_->ShowModal(nullptr);
+    emailDialog_->ShowModal(window_);
 }
 
 void MainWindow::SetCheck(UINT id, bool checked) {
@@ -674,6 +697,21 @@ int MainWindow::Twips(int pixels) const {
 
 namespace {
 
+// The folders only administrators can change: a program file in them is safe to start for
+// every user. A folder the system cannot name is left out.
+std::vector<std::string> ProtectedFolders() {
+    std::vector<std::string> folders;
+    for (const KNOWNFOLDERID& id :
+         {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86, FOLDERID_Windows}) {
+        PWSTR path = nullptr;
+        if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) {
+            folders.push_back(Narrow(path));
+        }
+        CoTaskMemFree(path);
+    }
+    return folders;
+}
+
 // The program's own path, however long.
 std::wstring ModulePath() {
     std::vector<wchar_t> path(MAX_PATH);
@@ -686,6 +724,13 @@ std::wstring ModulePath() {
 }
 
 }  // namespace
+
+void MainWindow::UpdateStartupEntry() {
+    const std::string folder = ProgramFolder();
+    const std::string file = ProgramFileName();
+    UpdateRunEntry(rawRegistry_, IsChecked(mnuStartup), RunEntryData(folder, file),
+                   IsProtectedProgramPath(folder + "\\" + file, ProtectedFolders()));
+}
 
 std::string MainWindow::ProgramFolder() const {
     const std::wstring path = ModulePath();

@@ -75,6 +75,7 @@ class MainWindow : public LaunchOptionsSource, public Prompts, public TrayHost {
     bool IsChecked(UINT id) const;
     int Px(int twips) const;
     int Twips(int pixels) const;
+    void UpdateStartupEntry();
     std::string ProgramFolder() const;
     std::string ProgramFileName() const;
 

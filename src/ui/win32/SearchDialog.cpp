@@ -63,12 +63,32 @@ bool PromptWindow::RunModal(HWND owner) {
     if (window == nullptr) {
         return false;
     }
+    // Modal to the whole program, not only to the owner: a hotkey can bring a prompt up while
+    // the editor or a message box is open over the main window, and those wait for it too.
+    std::vector<HWND> disabled;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND other, LPARAM list) -> BOOL {
+            auto& windows = *reinterpret_cast<std::vector<HWND>*>(list);
+            if (IsWindowEnabled(other) && IsWindowVisible(other)) {
+                windows.push_back(other);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&disabled));
+    std::erase(disabled, window);
+    for (HWND other : disabled) {
+        EnableWindow(other, FALSE);
+    }
     // The load step sets the focus, which needs the window shown and active first.
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     Load();
     RunModalLoop(
         window, owner, [&] { return window_ == nullptr || unloaded_; }, [&] { Dismissed(); });
+    for (HWND other : disabled) {
+        EnableWindow(other, TRUE);
+    }
     if (window_ != nullptr) {
         DestroyWindow(window_);
     }

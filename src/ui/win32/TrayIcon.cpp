@@ -105,7 +105,7 @@ void TrayIcon::DeleteIcon() {
     Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
-bool TrayIcon::SetupTrayIcon() {
+bool TrayIcon::SetupTrayIcon(std::optional<int> state) {
     InstallTrayHook();
     if (inNotificationArea_) {
         // Already there: a second trip must not overwrite the state to come back to.
@@ -116,15 +116,7 @@ bool TrayIcon::SetupTrayIcon() {
     // added when the taskbar announces itself.
     inNotificationArea_ = true;
     const bool added = AddIcon();
-    if (IsIconic(window_)) {
-        // Coming back minimised would leave the user clicking the icon for nothing; restoring
-        // brings the window back as it was before it was minimised.
-        rememberedShow_ = SW_RESTORE;
-    } else if (IsZoomed(window_)) {
-        rememberedShow_ = SW_SHOWMAXIMIZED;
-    } else {
-        rememberedShow_ = SW_SHOWNORMAL;
-    }
+    rememberedState_ = state ? *state : (IsIconic(window_) ? 1 : (IsZoomed(window_) ? 2 : 0));
     ShowWindow(window_, SW_HIDE);
     return added;
 }
@@ -134,7 +126,11 @@ void TrayIcon::RestoreWindow() {
         // A click still queued after the window came back.
         return;
     }
-    ShowWindow(window_, rememberedShow_);
+    // Coming back minimised would leave the user clicking the icon for nothing; restoring
+    // brings the window back as it was before it was minimised.
+    ShowWindow(window_, rememberedState_ == 2   ? SW_SHOWMAXIMIZED
+                        : rememberedState_ == 1 ? SW_RESTORE
+                                                : SW_SHOWNORMAL);
     SetForegroundWindow(window_);
     DeleteIcon();
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,14 +51,19 @@ class TrayIcon {
     bool TrayHookInstalled() const { return hookInstalled_; }
 
     // Goes to the notification area: installs the hook if needed, adds the icon, remembers the
-    // window's state and hides the window. True when the shell took the icon; when it did not,
-    // the icon still comes as soon as a taskbar announces itself.
-    bool SetupTrayIcon();
+    // window's state and hides the window. A window that was never shown (a start with "/m") has
+    // no state of its own yet: `state` is then the stored one (0 normal, 1 minimised, 2
+    // maximised) to come back in. True when the shell took the icon; when it did not, the icon
+    // still comes as soon as a taskbar announces itself.
+    bool SetupTrayIcon(std::optional<int> state = std::nullopt);
     // Shows the window again in the state it had and deletes the icon.
     void RestoreWindow();
     // Deletes the icon, if it is there; for the tear-down.
     void DeleteIcon();
     bool InNotificationArea() const { return inNotificationArea_; }
+    // The state the window comes back in (0 normal, 1 minimised, 2 maximised); what the
+    // tear-down stores while the window waits in the notification area.
+    int RememberedState() const { return rememberedState_; }
 
     // The popup as it would show now, rebuilt from the host's list; the caller owns the menu.
     HMENU CreatePopup();
@@ -90,7 +96,7 @@ class TrayIcon {
     bool hookInstalled_ = false;
     bool inNotificationArea_ = false;
     bool popupOpen_ = false;
-    int rememberedShow_ = SW_SHOWNORMAL;
+    int rememberedState_ = 0;
     HICON loadedIcon_ = nullptr;
     std::string iconPath_;
     PopupItems popupItems_;
