@@ -1,11 +1,11 @@
-// Tessarin.exe: everything lives in the main window; this only hands it the command line.
+// Tessarin.exe: the App runs the program; this only hands it the command line.
 
 #include <windows.h>
 
 #include <cstdlib>
 #include <exception>
 
-#include "ui/win32/MainWindow.h"
+#include "app/App.h"
 
 #if defined(__GLIBCXX__)
 // An exception that nothing catches ends the program. GCC's default handler first names it on
@@ -17,6 +17,6 @@ void __gnu_cxx::__verbose_terminate_handler() {
 #endif
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
-    return tessarin::win32::MainWindow::Run(instance, commandLine != nullptr ? commandLine : L"",
-                                            showCommand);
+    return tessarin::win32::App::Run(instance, commandLine != nullptr ? commandLine : L"",
+                                     showCommand);
 }

@@ -1,0 +1,293 @@
+#include "app/App.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "hotkeys/HotkeyCapture.h"
+#include "model/ActionStore.h"
+#include "platform/win32/HotkeyHook.h"
+#include "platform/win32/WideString.h"
+#include "ui/ActionEditorLogic.h"
+#include "ui/win32/AboutDialog.h"
+#include "ui/win32/ActionForm.h"
+#include "ui/win32/HotKeyDialog.h"
+
+namespace tessarin::win32 {
+namespace {
+
+constexpr wchar_t kCaption[] = L"Tessarin v1.36";
+
+// The program's own path, however long.
+std::wstring ModulePath() {
+    std::vector<wchar_t> path(MAX_PATH);
+    DWORD length = 0;
+    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) >=
+           path.size()) {
+        path.resize(path.size() * 2);
+    }
+    return std::wstring(path.data(), length);
+}
+
+std::string ProgramFolder() {
+    const std::wstring path = ModulePath();
+    return Narrow(path.substr(0, path.find_last_of(L'\\')));
+}
+
+std::string ProgramFileName() {
+    const std::wstring path = ModulePath();
+    return Narrow(path.substr(path.find_last_of(L'\\') + 1));
+}
+
+// The folders only administrators can change: a program file in them is safe to start for
+// every user. A folder the system cannot name is left out.
+std::vector<std::string> ProtectedFolders() {
+    std::vector<std::string> folders;
+    for (const KNOWNFOLDERID& id :
+         {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86, FOLDERID_Windows}) {
+        PWSTR path = nullptr;
+        const HRESULT found = SHGetKnownFolderPath(id, 0, nullptr, &path);
+        const UniqueTaskMemory<wchar_t> owned(path);
+        if (SUCCEEDED(found)) {
+            folders.push_back(Narrow(path));
+        }
+    }
+    return folders;
+}
+
+}  // namespace
+
+int App::Run(HINSTANCE instance, const std::wstring& commandLine, int showCommand) {
+    // A second copy ends at once and touches nothing: no store, no Run entry, no hotkeys.
+    UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+    if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+        return 0;
+    }
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    // Once, for the program's life: the shell hands some ShellExecuteEx requests and the folder
+    // picker to COM objects, which want an apartment-threaded caller.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+    int exitCode = 1;
+    {
+        App app(instance, commandLine, std::move(mutex));
+        if (app.Start(showCommand)) {
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            exitCode = static_cast<int>(message.wParam);
+        }
+    }
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+    return exitCode;
+}
+
+App::App(HINSTANCE instance, std::wstring commandLine, UniqueHandle instanceMutex)
+    : instance_(instance),
+      commandLine_(std::move(commandLine)),
+      instanceMutex_(std::move(instanceMutex)) {}
+
+App::~App() = default;
+
+bool App::Start(int showCommand) {
+    state_.bMonitorOn = true;
+    window_ = std::make_unique<MainWindow>(*this);
+    if (!window_->Create(instance_)) {
+        return false;
+    }
+    const HWND window = Window();
+    hotkeyPort_ = std::make_unique<Win32HotkeyPort>(window);
+    systemPort_ = std::make_unique<Win32SystemPort>(window);
+    desktopPort_ = std::make_unique<Win32DesktopPort>(window);
+    systemActions_ = std::make_unique<SystemActions>(*systemPort_, state_);
+    windowActions_ = std::make_unique<WindowActions>(*desktopPort_, rawRegistry_,
+                                                     reinterpret_cast<WindowHandle>(window));
+    executor_ = std::make_unique<Executor>(shellPort_, *this, *this, *systemActions_,
+                                           *windowActions_, state_);
+    hotkeys_ = std::make_unique<Hotkeys>(ListView1, *hotkeyPort_, *executor_, codePage_, state_);
+    tray_ = std::make_unique<TrayIcon>(window, window_->OwnIcon(), *this);
+    searchDialog_ = std::make_unique<SearchDialog>(state_, codePage_);
+    emailDialog_ = std::make_unique<EmailDialog>(state_, store_);
+
+    HookHotkeys(window, *hotkeys_);
+    // After the hotkey hook, so that the icon's messages reach the tray first.
+    tray_->InstallTrayHook();
+    LoadRegActions(store_, ListView1);
+    hotkeys_->RegisterAllHotKeys();
+    window_->ShowRows();
+    SetWindowTextW(window, kCaption);
+
+    const StartupSettings settings = ReadStartupSettings(store_);
+    options_.Launch = {settings.OpenMaximized, settings.OpenNormal, settings.OpenMinimized,
+                       settings.DoNotReuse};
+    options_.Startup = settings.Startup;
+    window_->Place(settings);
+    tray_->LoadStoredIcon(settings.Icon);
+    window_->ShowPicture(tray_->Picture());
+    if (StartsInNotificationArea(Narrow(commandLine_))) {
+        // The window has not been shown: it comes back from the icon in the stored state.
+        tray_->SetupTrayIcon(settings.HasState() ? settings.State : 0);
+    } else if (settings.HasState()) {
+        window_->Show(settings.State == 2   ? SW_SHOWMAXIMIZED
+                      : settings.State == 1 ? SW_SHOWMINIMIZED
+                                            : SW_SHOWNORMAL);
+    } else {
+        window_->Show(showCommand);
+    }
+    UpdateStartupEntry();
+    return true;
+}
+
+void App::TearDown() {
+    if (tornDown_ || hotkeys_ == nullptr) {
+        return;
+    }
+    tornDown_ = true;
+    // Read before the icon goes: while the window waits there, its state is the remembered one.
+    const bool inNotificationArea = tray_->InNotificationArea();
+    tray_->RemoveTrayHook();
+    tray_->DeleteIcon();
+    hotkeys_->UnregisterAllHotKeys();
+    UnhookHotkeys(Window());
+    UpdateStartupEntry();
+
+    const MainWindow::Geometry geometry = window_->CurrentGeometry();
+    ExitSettings exit;
+    exit.SaveSettings = options_.SaveSettings;
+    exit.IconPath = tray_->IconPath();
+    exit.OpenMaximized = options_.Launch.Maximized;
+    exit.OpenNormal = options_.Launch.Normal;
+    exit.OpenMinimized = options_.Launch.Minimized;
+    exit.Startup = options_.Startup;
+    exit.DoNotReuse = options_.Launch.DoNotReuse;
+    exit.Width = geometry.Width;
+    exit.Height = geometry.Height;
+    exit.State = inNotificationArea ? tray_->RememberedState() : geometry.State;
+    SaveSettingsAtExit(store_, exit, ListView1);
+
+    // Last: a copy started while this one unloads must wait for the saved list, or it would
+    // load the old one and overwrite the new one with its own save later.
+    if (instanceMutex_ != nullptr) {
+        ReleaseMutex(instanceMutex_.get());
+        instanceMutex_.reset();
+    }
+}
+
+void App::AddOrEditAction(bool add) {
+    if (add && ListView1.Count() >= kMaxStoredActions) {
+        MessageBoxW(Window(), Widen(kListFullMessage).c_str(), Widen(kListFullTitle).c_str(),
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const std::optional<std::size_t> selected = add ? std::nullopt : window_->SelectedRow();
+    PrepareActionEditor(state_, selected ? &ListView1.At(*selected) : nullptr);
+    ActionForm form(driveProbe_);
+    form.ShowModal(Window(), state_);
+    // Edit with no row selected still shows the editor, but there is no row for its answer.
+    if (!add && !selected) {
+        return;
+    }
+    // Neither path saves or registers: the next hotkey assignment, deletion or unload does.
+    if (const std::optional<std::size_t> changed =
+            ApplyActionEditorResult(ListView1, selected, state_)) {
+        window_->ShowRows(changed);
+    }
+}
+
+void App::EditHotkey() {
+    const std::optional<std::size_t> selected = window_->SelectedRow();
+    HotKeyDialog dialog(codePage_);
+    CmdEditHotkey(
+        state_, ListView1, selected, [&] { return dialog.ShowModal(Window()); }, *hotkeys_, store_,
+        codePage_);
+    window_->ShowRows(selected);
+    window_->FocusList();
+}
+
+void App::DeleteAction() {
+    const std::optional<std::size_t> position = window_->SelectedRow();
+    if (!position) {
+        return;
+    }
+    const std::wstring question = Widen(DeleteQuestion(ListView1.At(*position).ActionType));
+    if (MessageBoxW(Window(), question.c_str(), Widen(kDeleteTitle).c_str(),
+                    MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        window_->ShowRows(tessarin::DeleteAction(ListView1, *position, *hotkeys_, store_));
+    }
+    window_->FocusList();
+}
+
+void App::ChooseIcon() {
+    tray_->ChooseIcon();
+    window_->ShowPicture(tray_->Picture());
+}
+
+void App::GoToNotificationArea() {
+    tray_->SetupTrayIcon();
+}
+
+void App::ChooseOpenMode(OpenModeChoice choice) {
+    const OpenMode mode = tessarin::ChooseOpenMode(choice);
+    options_.Launch.Maximized = mode.Maximized;
+    options_.Launch.Normal = mode.Normal;
+    options_.Launch.Minimized = mode.Minimized;
+}
+
+void App::ToggleOption(Toggle option) {
+    bool& value = option == Toggle::DoNotReuse ? options_.Launch.DoNotReuse
+                  : option == Toggle::Startup  ? options_.Startup
+                                               : options_.SaveSettings;
+    value = !value;
+}
+
+void App::ShowAbout() {
+    AboutDialog::Show(Window());
+}
+
+void App::DisplayHelp() {
+    const std::string path = ProgramFolder() + "\\Help\\index.htm";
+    if (!executor_->LaunchInBrowser(path)) {
+        ShellRequest request;
+        request.File = path;
+        request.ShowMode = shell::kShowMaximized;
+        shellPort_.Launch(request);
+    }
+}
+
+void App::Unload() {
+    // Posted: the caller may be the tray's popup, still inside the window's procedure.
+    PostMessageW(Window(), WM_CLOSE, 0, 0);
+}
+
+void App::ShowSearchPrompt() {
+    searchDialog_->ShowModal(Window());
+}
+
+void App::ShowEmailPrompt() {
+    emailDialog_->ShowModal(Window());
+}
+
+void App::RunPopupAction(const std::string& caption, const std::string& data) {
+    executor_->ExecuteAction(caption, data);
+}
+
+void App::ToggleHotkeys() {
+    hotkeys_->ToggleHotkeys();
+    window_->ShowRows();
+}
+
+void App::UpdateStartupEntry() {
+    const std::string folder = ProgramFolder();
+    const std::string file = ProgramFileName();
+    UpdateRunEntry(rawRegistry_, options_.Startup, RunEntryData(folder, file),
+                   IsProtectedProgramPath(folder + "\\" + file, ProtectedFolders()));
+}
+
+}  // namespace tessarin::win32
