@@ -585,6 +585,38 @@ TEST_F(Tessarin, OptionsAreSavedAtUnloadOnlyWhenAsked) {
     EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, L"Tessarin"), L"<absent>");
 }
 
+// An action still waiting (a paste into a browser frame gives the browser half a second to read
+// the clipboard) must not keep a hidden copy alive when "Unload Tessarin" comes meanwhile.
+TEST_F(Tessarin, UnloadWhileAnActionWaitsEndsTheProgram) {
+    StoreAction(1, L"Paste Text", L"CTRL + ALT + P", L"pasted ");
+    Start();
+    WNDCLASSW frameClass{};
+    frameClass.lpfnWndProc = DefWindowProcW;
+    frameClass.hInstance = GetModuleHandleW(nullptr);
+    frameClass.lpszClassName = L"IEFrame";
+    RegisterClassW(&frameClass);
+    const HWND frame =
+        CreateWindowExW(0, L"IEFrame", L"browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300,
+                        200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(frame, nullptr);
+    SetForegroundWindow(frame);
+    ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'P'}));
+    // The paste types Ctrl+V into the frame and then waits: that is the moment to unload.
+    bool typed = false;
+    for (int i = 0; i < 1000 && !typed; ++i) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            typed = typed || (message.message == WM_KEYDOWN && message.wParam == 'V');
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    }
+    DestroyWindow(frame);
+    ASSERT_TRUE(typed) << "no paste reached the frame";
+    Command(ids::mnuUnload);
+    EXPECT_EQ(WaitForSingleObject(mainProcess_, 15000), WAIT_OBJECT_0) << "the program stayed";
+}
+
 // The end of the logon, a restart manager or the task manager (WM_CLOSE from another program):
 // the program saves and ends, as with "Unload Tessarin".
 TEST_F(Tessarin, EndOfTheLogonAndOtherProgramsClosingItSaveAndEnd) {
