@@ -6,8 +6,10 @@
 // those DLLs from Tessarin's own.
 // A store of 200 actions with hotkeys is put in place first; the user's own store and Run entry
 // are put back at the end.
-// Usage: tessarin_processbench [rounds] [idle seconds, 0 for none]
+// Usage: tessarin_processbench [rounds] [idle seconds, 0 for none] [another Tessarin.exe]
 //        tessarin_processbench dlls   (the floor's memory with each system DLL alone)
+// Another Tessarin.exe (an earlier build, say) is started in the same rounds, so that two builds
+// are compared on the same machine at the same moment.
 
 #include <windows.h>
 
@@ -278,7 +280,16 @@ int wmain(int argc, wchar_t** argv) {
                                 0};
     const Program tessarin{L"Tessarin", folder + L"Tessarin.exe",       L"", L"TessarinMainWindow",
                            WM_COMMAND,  tessarin::win32::ids::mnuUnload};
-    const Program* const programs[] = {&floor, &floorWithDlls, &tessarin};
+    const Program other{L"other Tessarin",
+                        argc > 3 ? std::wstring(argv[3]) : std::wstring(),
+                        L"",
+                        L"TessarinMainWindow",
+                        WM_COMMAND,
+                        tessarin::win32::ids::mnuUnload};
+    std::vector<const Program*> programs = {&floor, &floorWithDlls, &tessarin};
+    if (!other.path.empty()) {
+        programs.push_back(&other);
+    }
 
     tessarin::bench::KeyAside store(L"Software\\Tessarin");
     constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -290,11 +301,11 @@ int wmain(int argc, wchar_t** argv) {
         tessarin::SaveRegActions(settings, actions);
     }
 
-    Series series[3];
+    std::vector<Series> series(programs.size());
     bool ok = true;
     // Round 0 warms the file cache and is not counted.
     for (int round = 0; round <= rounds && ok; ++round) {
-        for (std::size_t which = 0; which < 3; ++which) {
+        for (std::size_t which = 0; which < programs.size(); ++which) {
             const Program* program = programs[which];
             Running running;
             if (!Start(*program, running)) {
@@ -302,7 +313,8 @@ int wmain(int argc, wchar_t** argv) {
                 End(*program, running);
                 break;
             }
-            if (program == &tessarin && !TessarinIsLoaded(running.window, actions)) {
+            if (program->windowClass == tessarin.windowClass &&
+                !TessarinIsLoaded(running.window, actions)) {
                 ok = false;
             }
             const PROCESS_MEMORY_COUNTERS memory = Memory(running);
@@ -337,7 +349,7 @@ int wmain(int argc, wchar_t** argv) {
             std::printf("%+.2f %s |\n", own - bare, unit);
         }
     };
-    for (std::size_t which = 0; which < 3; ++which) {
+    for (std::size_t which = 0; which < programs.size(); ++which) {
         std::fwprintf(stderr, L"%ls, start-up per round (ms):", programs[which]->label);
         for (double ms : series[which].readyMs) {
             std::fwprintf(stderr, L" %.0f", ms);
@@ -353,6 +365,13 @@ int wmain(int argc, wchar_t** argv) {
                 Min(series[2].readyMs) / Min(series[0].readyMs));
     std::printf("| Start-up, slowest round | %.2f ms | %.2f ms | %.2f ms | |\n",
                 Max(series[0].readyMs), Max(series[1].readyMs), Max(series[2].readyMs));
+    if (programs.size() > 3) {
+        std::printf("| Start-up of %ls, median | | | %.2f ms | %.2fx |\n", other.path.c_str(),
+                    Median(series[3].readyMs),
+                    Median(series[3].readyMs) / Median(series[0].readyMs));
+        std::printf("| Start-up of %ls, fastest | | | %.2f ms | %.2fx |\n", other.path.c_str(),
+                    Min(series[3].readyMs), Min(series[3].readyMs) / Min(series[0].readyMs));
+    }
 
     if (idleSeconds > 0) {
         Running idleFloor, idleTessarin;
