@@ -255,6 +255,7 @@ TEST_F(ActionFormTest, EditingPreselectsTheNodeAndFillsTheFields) {
     for (const Case& c : cases) {
         state_.EditIndex = std::to_string(PositionOf(c.node));
         state_.EditData = c.data;
+        state_.EditCaption = c.node;
         std::int32_t selected = 0;
         std::string label1;
         std::string command;
