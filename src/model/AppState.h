@@ -26,10 +26,12 @@ struct AppState {
     std::string CapturedHotkey;
 
     // Handed between the main window and the action editor. The main window sets the row being
-    // edited (both empty when adding); the editor answers with the accepted action, where an
-    // empty EditActionType means there is nothing to apply.
+    // edited (all three empty when adding); the editor answers with the accepted action, where an
+    // empty EditActionType means there is nothing to apply. EditIndex is only a hint: the node
+    // positions move with the CD-ROM drives present, so the editor finds the node by EditCaption.
     std::string EditData;
     std::string EditIndex;
+    std::string EditCaption;
     std::string EditActionType;
     std::string EditCommand;
     std::string EditParameters;

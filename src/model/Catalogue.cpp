@@ -271,6 +271,21 @@ std::string UrlCommand(const std::string& field) {
     return "http://" + field;
 }
 
+bool BuildsAction(const CatalogueTree& tree, std::int32_t position, std::string_view caption,
+                  std::string_view data) {
+    const CatalogueNode* node = NodeAt(tree, position);
+    if (node == nullptr) {
+        return false;
+    }
+    if (const DriveRule* drive = FindDriveRule(tree, position)) {
+        // Every drive node of a section builds the same caption; the drive is the data up to the
+        // separator blank.
+        return drive->Caption == caption && data.substr(0, data.find(' ')) == node->Text;
+    }
+    const ActionRule* rule = FindActionRule(node->Text);
+    return rule != nullptr && rule->Caption == caption;
+}
+
 std::string CustomNamespaceParameters(const std::string& field) {
     std::string parameters = "/n,";
     if (!std::string_view(field).starts_with("::")) {
@@ -372,6 +387,19 @@ BuiltAction BuildActionFromNode(const CatalogueTree& tree, std::int32_t position
             break;
     }
     return built;
+}
+
+std::optional<std::int32_t> FindActionNode(const CatalogueTree& tree, std::string_view caption,
+                                           std::string_view data, std::int32_t hint) {
+    if (BuildsAction(tree, hint, caption, data)) {
+        return hint;
+    }
+    for (std::int32_t position = 1; static_cast<std::size_t>(position) <= tree.size(); ++position) {
+        if (BuildsAction(tree, position, caption, data)) {
+            return position;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> NodeHelpText(const CatalogueTree& tree, std::int32_t position) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/DriveProbe.h"
@@ -55,6 +56,12 @@ struct BuiltAction {
 BuiltAction BuildActionFromNode(const CatalogueTree& tree, std::int32_t position,
                                 const std::string& commandField, const std::string& parametersField,
                                 const std::string& pasteText);
+
+// The node that builds a stored action of this caption: the one at `hint` when it does, otherwise
+// the one that does. A CD action is built only by the node of the drive its data names, in its own
+// section. None when no node builds it: an unknown caption, or a drive that is no longer there.
+std::optional<std::int32_t> FindActionNode(const CatalogueTree& tree, std::string_view caption,
+                                           std::string_view data, std::int32_t hint);
 
 // The help text the editor shows for a node (lines joined by CR LF); none for category nodes.
 std::optional<std::string> NodeHelpText(const CatalogueTree& tree, std::int32_t position);

@@ -79,7 +79,6 @@ constexpr LayoutRule kLayoutRules[] = {
      {true, true, ""}},
 };
 
-constexpr std::string_view kPasteTextNode = "Paste Text";
 constexpr std::string_view kPasteTextCaption = "Paste Text";
 constexpr std::string_view kCustomNamespaceNode = "Custom Namespace";
 constexpr std::string_view kMailto = "mailto:";
@@ -92,6 +91,15 @@ void Apply(EditorControl& control, const ControlRule& rule) {
     if (rule.Text != nullptr) {
         control.Text = rule.Text;
     }
+}
+
+// The Data without the one blank that joining put after a command without parameters; building
+// the action puts it back.
+std::string WithoutSeparator(std::string_view data) {
+    if (data.ends_with(' ')) {
+        data.remove_suffix(1);
+    }
+    return std::string(data);
 }
 
 std::optional<std::int32_t> ParsePosition(std::string_view text) {
@@ -140,33 +148,47 @@ void ActionEditor::Load(AppState& state) {
     if (state.EditIndex.empty()) {
         return;
     }
-    // An index that names no node leaves "File/Folder" selected; the fields are filled anyway.
-    if (const auto position = ParsePosition(state.EditIndex); position && Holds(*position)) {
-        selected_ = *position;
+    const std::int32_t hint = ParsePosition(state.EditIndex).value_or(0);
+    if (const auto found = FindActionNode(tree_, state.EditCaption, state.EditData, hint)) {
+        selected_ = *found;
+        ShowNodeHelp(selected_);
+    } else {
+        // Its drive is gone, or no node has ever built this caption. Choosing some other node
+        // would turn the action into another one on an unchanged OK; with none chosen OK hands
+        // nothing over, so the row stays as it is until the user picks a node.
+        selected_ = kNoNode;
+        ApplyFieldLayout(view_, FieldLayout::None);
+        view_.Help.clear();
     }
-    ShowNodeHelp(selected_);
     if (state.EditData.empty()) {
+        return;
+    }
+    const FieldLayout layout =
+        selected_ == kNoNode ? FieldLayout::None : NodeFieldLayout(tree_, selected_);
+    if (layout == FieldLayout::Paste) {
+        // The split would cut a text at its first quote.
+        view_.Paste.Text = WithoutSeparator(state.EditData);
+        view_.Parameters.Text.clear();
+        view_.Command.Text.clear();
+        return;
+    }
+    if (layout == FieldLayout::Url || layout == FieldLayout::Email) {
+        // The field is the whole command, which the split would cut at a quote inside a URL.
+        std::string command = WithoutSeparator(state.EditData);
+        if (std::string_view(command).starts_with(kMailto)) {
+            command.erase(0, kMailto.size());
+        }
+        view_.Command.Text = std::move(command);
+        view_.Parameters.Text.clear();
         return;
     }
     SplitData split = SplitActionData(state.EditData);
     if (std::string_view(split.Command).starts_with(kMailto)) {
         split.Command.erase(0, kMailto.size());
     }
-    const std::string& nodeText = tree_[static_cast<std::size_t>(selected_) - 1].Text;
-    if (nodeText == kPasteTextNode) {
-        // The split would cut a text at its first quote; the text is the whole Data but for the
-        // separator blank.
-        std::string text = state.EditData;
-        if (text.ends_with(' ')) {
-            text.pop_back();
-        }
-        view_.Paste.Text = std::move(text);
-        view_.Parameters.Text.clear();
-        view_.Command.Text.clear();
-        return;
-    }
     // OK puts the switch in front again, so an unchanged edit must not show it.
-    if (nodeText == kCustomNamespaceNode &&
+    if (selected_ != kNoNode &&
+        tree_[static_cast<std::size_t>(selected_) - 1].Text == kCustomNamespaceNode &&
         std::string_view(split.Parameters).starts_with(kNewWindowSwitch)) {
         split.Parameters.erase(0, kNewWindowSwitch.size());
     }
@@ -241,10 +263,12 @@ void PrepareActionEditor(AppState& state, const ActionRecord* edited) {
     if (edited == nullptr) {
         state.EditData.clear();
         state.EditIndex.clear();
+        state.EditCaption.clear();
         return;
     }
     state.EditData = edited->Data;
     state.EditIndex = std::to_string(edited->ActionIndex);
+    state.EditCaption = edited->ActionType;
 }
 
 std::optional<std::size_t> ApplyActionEditorResult(ActionList& list,

@@ -17,6 +17,8 @@ inline constexpr const char* kEditorTitle = "Tessarin v1.36";
 inline constexpr const char* kRefusalMessage =
     "You need to fill in the necessary fields for this command.";
 inline constexpr std::int32_t kFileFolderPosition = 2;
+// No node chosen: OK then hands nothing over, as on a category.
+inline constexpr std::int32_t kNoNode = 0;
 
 // One field control of the editor as the current layout leaves it.
 struct EditorControl {
@@ -51,8 +53,9 @@ class ActionEditor {
   public:
     explicit ActionEditor(CatalogueTree tree);
 
-    // Prepares a fresh opening: empties EditActionType and, when EditIndex names a row being
-    // edited, selects its node and fills the fields from EditData.
+    // Prepares a fresh opening: empties EditActionType and, when EditIndex marks a row being
+    // edited, selects the node that builds EditCaption (none when no node does) and fills the
+    // fields from EditData so that an unchanged OK builds the same Data again.
     void Load(AppState& state);
 
     const CatalogueTree& Tree() const { return tree_; }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "FakeDriveProbe.h"
@@ -140,9 +141,9 @@ TEST(ActionEditorLogic, EditingFillsTheFieldsAndAnUnchangedOkRewritesTheRow) {
         const char* dataAfter;
     };
     const Case cases[] = {
-        // The separator blank stays part of a command without parameters.
-        {"6", "http://x.org ", 6, "http://x.org ", "", "", "Go to URL", "http://x.org  "},
-        {"7", "mailto:a@b.c ", 7, "a@b.c ", "", "", "Send Email", "mailto:a@b.c  "},
+        // The separator blank is not shown where building puts it back.
+        {"6", "http://x.org ", 6, "http://x.org", "", "", "Go to URL", "http://x.org "},
+        {"7", "mailto:a@b.c ", 7, "a@b.c", "", "", "Send Email", "mailto:a@b.c "},
         {"2", "\"C:\\My Files\\a.exe\" -x \"y\"", 2, "\"C:\\My Files\\a.exe\"", "-x \"y\"", "",
          "Open File/Folder", "\"C:\\My Files\\a.exe\" -x \"y\""},
         {"26", "E: ", 26, "E: ", "", "", "Close Cdrom", "E: "},
@@ -152,14 +153,14 @@ TEST(ActionEditorLogic, EditingFillsTheFieldsAndAnUnchangedOkRewritesTheRow) {
         {"17", "\"explorer.exe\" /n,::{645FF040-5081-101B-9F08-00AA002F954E}", 17,
          "\"explorer.exe\"", "::{645FF040-5081-101B-9F08-00AA002F954E}", "", "Custom Namespace",
          "\"explorer.exe\" /n,::{645FF040-5081-101B-9F08-00AA002F954E}"},
-        // An index that names no node leaves "File/Folder" chosen and still fills the fields.
+        // An index that names no node is no hindrance: the caption finds the node.
         {"x7", "\"C:\\a.exe\" ", 2, "\"C:\\a.exe\"", "", "", "Open File/Folder", "\"C:\\a.exe\" "},
         {"45", "\"C:\\a.exe\" ", 2, "\"C:\\a.exe\"", "", "", "Open File/Folder", "\"C:\\a.exe\" "},
     };
     for (const Case& c : cases) {
         ActionList list;
         list.Add({"Mute", "CTRL + M", " ", 30, 7, {true, true}});
-        list.Add({"Old", "ALT + K", c.data, 1, -5, {true, false}});
+        list.Add({c.caption, "ALT + K", c.data, 1, -5, {true, false}});
         AppState state;
         state.EditActionType = "stale";
         PrepareActionEditor(state, &list.At(2));
@@ -182,6 +183,99 @@ TEST(ActionEditorLogic, EditingFillsTheFieldsAndAnUnchangedOkRewritesTheRow) {
         EXPECT_TRUE(row.Registration.Held && !row.Registration.Accepted) << c.data;
         EXPECT_EQ(list.At(1).Data, " ") << c.data;
     }
+}
+
+// A row made when other CD-ROM drives were present, edited now: every node after the CD sections
+// has moved, so the stored position may hold another action. OK without a change keeps the action.
+TEST(ActionEditorLogic, EditingChoosesTheNodeThatBuildsTheRowsActionWhereverItIsNow) {
+    struct Case {
+        const char* caption;
+        std::int32_t stored;
+        const char* drivesThen;
+        const char* drivesNow;
+        std::int32_t chosen;  // kNoNode: no node builds it now, and OK leaves the row alone
+    };
+    const Case cases[] = {
+        {"Mute", 30, "e", "", 28},
+        {"Mute", 28, "", "e", 30},
+        {"Paste Text", 30, "", "de", 34},
+        {"Eject Cdrom", 24, "e", "de", 25},  // 24 is D: now
+        {"Close Cdrom", 26, "e", "de", 28},
+        {"Close Cdrom", 26, "e", "d", kNoNode},
+        {"Eject Cdrom", 24, "e", "", kNoNode},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.caption) + " at " + std::to_string(c.stored));
+        AppState state;
+        ActionEditor then(FillActionTree(FakeDriveProbe(c.drivesThen)));
+        then.NodeClick(c.stored);
+        then.SetPasteText("hi");
+        ASSERT_EQ(then.Ok(state), OkOutcome::Close);
+        ASSERT_EQ(state.EditActionType, c.caption);
+        ActionList list;
+        list.Add({});
+        ApplyActionEditorResult(list, 1, state);
+        const ActionRecord made = list.At(1);
+
+        PrepareActionEditor(state, &made);
+        ActionEditor now(FillActionTree(FakeDriveProbe(c.drivesNow)));
+        now.Load(state);
+        EXPECT_EQ(now.Selected(), c.chosen);
+        ASSERT_EQ(now.Ok(state), OkOutcome::Close);
+        ApplyActionEditorResult(list, 1, state);
+        EXPECT_EQ(list.At(1).ActionType + "|" + list.At(1).Data, c.caption + ("|" + made.Data));
+        EXPECT_EQ(list.At(1).ActionIndex, c.chosen == kNoNode ? c.stored : c.chosen);
+    }
+}
+
+// Edit and OK without touching a field, for every action of the catalogue, fed what a user might
+// have typed into its fields: the row comes back exactly as it was stored.
+TEST(ActionEditorLogic, AnUnchangedEditOfAnyActionKeepsItsData) {
+    struct Typed {
+        FieldLayout layout;
+        const char* command;
+        const char* parameters;
+        const char* paste;
+    };
+    const Typed typedInto[] = {
+        {FieldLayout::None, "", "", ""},
+        {FieldLayout::File, "C:\\My Files\\a.exe", "-x \"y\" ", ""},
+        {FieldLayout::Url, "x.org/?q=\"a b\" ", "", ""},
+        {FieldLayout::Email, "a@b.c ", "", ""},
+        {FieldLayout::Namespace, "", "{645FF040-5081-101B-9F08-00AA002F954E}", ""},
+        {FieldLayout::Paste, "", "", "say \"hi\" \r\nnow "},
+    };
+    const CatalogueTree tree = FillActionTree(FakeDriveProbe("e"));
+    std::set<std::string> captions;
+    for (std::int32_t position = 1; static_cast<std::size_t>(position) <= tree.size(); ++position) {
+        if (IsCategoryNode(tree, position)) {
+            continue;
+        }
+        SCOPED_TRACE(tree[static_cast<std::size_t>(position) - 1].Text);
+        const Typed& typed = typedInto[static_cast<int>(NodeFieldLayout(tree, position))];
+        ASSERT_EQ(typed.layout, NodeFieldLayout(tree, position));
+        AppState state;
+        ActionEditor adding(tree);
+        adding.NodeClick(position);
+        adding.SetCommandText(typed.command);
+        adding.SetParametersText(typed.parameters);
+        adding.SetPasteText(typed.paste);
+        ASSERT_EQ(adding.Ok(state), OkOutcome::Close);
+        ActionList list;
+        ApplyActionEditorResult(list, std::nullopt, state);
+        const ActionRecord stored = list.At(1);
+        captions.insert(stored.ActionType);
+
+        PrepareActionEditor(state, &list.At(1));
+        ActionEditor editing(tree);
+        editing.Load(state);
+        ASSERT_EQ(editing.Ok(state), OkOutcome::Close);
+        ApplyActionEditorResult(list, 1, state);
+        EXPECT_EQ(list.At(1).ActionType + "|" + list.At(1).Data + "|" +
+                      std::to_string(list.At(1).ActionIndex),
+                  stored.ActionType + "|" + stored.Data + "|" + std::to_string(position));
+    }
+    EXPECT_EQ(captions.size(), 36u);
 }
 
 TEST(ActionEditorLogic, AddingAppendsARowWithoutHotkeyAndAnEmptyAnswerChangesNothing) {
@@ -226,6 +320,16 @@ TEST(ActionEditorLogic, AFileBrowseSwallowsTheNextNodeClickOnly) {
     EXPECT_FALSE(editor.SkipNodeClick());
     EXPECT_EQ(editor.NodeClick(6), 6);
     EXPECT_EQ(editor.View().Label1, "Type the URL to open");
+
+    // The click after a browse is used up also when it lands on "File/Folder" itself; a click on
+    // the node already chosen applies its layout again.
+    editor.NodeClick(2);
+    editor.FileBrowsed("C:\\b.exe");
+    EXPECT_EQ(editor.NodeClick(2), 2);
+    EXPECT_EQ(editor.View().Command.Text, "C:\\b.exe");
+    EXPECT_FALSE(editor.SkipNodeClick());
+    EXPECT_EQ(editor.NodeClick(2), 2);
+    EXPECT_EQ(editor.View().Command.Text, "");
 }
 
 TEST(ActionEditorLogic, AFolderWithoutPathGivesItsTrimmedNameAndTwoBackslashes) {

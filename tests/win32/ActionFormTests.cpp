@@ -97,6 +97,16 @@ class ActionFormTest : public ::testing::Test {
                      reinterpret_cast<LPARAM>(NodeAt(dialog, position)));
     }
 
+    // A click of the left button on a node's text, as the mouse sends it.
+    static void ClickNode(HWND dialog, std::int32_t position) {
+        const HWND tree = GetDlgItem(dialog, ActionForm::kTreeId);
+        RECT text{};
+        TreeView_GetItemRect(tree, NodeAt(dialog, position), &text, TRUE);
+        const LPARAM at = MAKELPARAM((text.left + text.right) / 2, (text.top + text.bottom) / 2);
+        PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(tree, WM_LBUTTONUP, 0, at);
+    }
+
     static std::int32_t SelectedPosition(HWND dialog) {
         const HWND tree = GetDlgItem(dialog, ActionForm::kTreeId);
         TVITEMW item{};
@@ -249,12 +259,13 @@ TEST_F(ActionFormTest, EditingPreselectsTheNodeAndFillsTheFields) {
         const char* paste;
     };
     const Case cases[] = {
-        {"Send Email", "mailto:a@b.c ", "Type the email-address to send to", "a@b.c ", ""},
+        {"Send Email", "mailto:a@b.c ", "Type the email-address to send to", "a@b.c", ""},
         {"Paste Text", "say \"hi\" ", "Enter text to paste", "", "say \"hi\""},
     };
     for (const Case& c : cases) {
         state_.EditIndex = std::to_string(PositionOf(c.node));
         state_.EditData = c.data;
+        state_.EditCaption = c.node;
         std::int32_t selected = 0;
         std::string label1;
         std::string command;
@@ -298,30 +309,50 @@ TEST_F(ActionFormTest, TheKeyboardChoosesANodeAsAClickDoes) {
 }
 
 TEST_F(ActionFormTest, ACancelledFileDialogEmptiesTheFieldAndSwallowsTheNextNodeClick) {
-    std::string afterBrowse = "unread";
+    std::string afterBrowse;  // what both browses left in the field
     std::int32_t afterFirstClick = 0;
     std::int32_t afterSecondClick = 0;
+    std::string afterClickOnChosen = "unread";
     Run([&](HWND dialog) {
-        Type(dialog, ActionForm::kCommandId, "typed");
-        Click(dialog, ActionForm::kBrowseFileId);
-        HWND open = nullptr;
-        WaitFor([&] { return (open = OwnedDialog(dialog)) != nullptr; });
-        PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
-        WaitFor([&] { return !IsWindow(open); });
-        WaitFor([&] {
-            afterBrowse = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
-            return afterBrowse.empty();
-        });
+        const HWND tree = GetDlgItem(dialog, ActionForm::kTreeId);
+        // The field is emptied once the editor has the dialog's answer, and with it its mark.
+        const auto browseAndCancel = [&] {
+            Type(dialog, ActionForm::kCommandId, "typed");
+            Click(dialog, ActionForm::kBrowseFileId);
+            HWND open = nullptr;
+            WaitFor([&] { return (open = OwnedDialog(dialog)) != nullptr; });
+            PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+            std::string field;
+            WaitFor([&] {
+                return (field = TextOf(GetDlgItem(dialog, ActionForm::kCommandId))).empty();
+            });
+            afterBrowse += field;
+        };
+        browseAndCancel();
         Select(dialog, PositionOf("URL"));
         afterFirstClick = SelectedPosition(dialog);
-        Select(dialog, PositionOf("URL"));
-        afterSecondClick = SelectedPosition(dialog);
+
+        // This time the swallowed click lands on "File/Folder", the node already chosen, which
+        // changes no selection. The choice of "URL" is posted after it, so it comes second.
+        browseAndCancel();
+        ClickNode(dialog, 2);
+        PostMessageW(tree, TVM_SELECTITEM, TVGN_CARET,
+                     reinterpret_cast<LPARAM>(NodeAt(dialog, PositionOf("URL"))));
+        WaitFor([&] { return (afterSecondClick = SelectedPosition(dialog)) != 2; });
+        // A click on the chosen node applies its layout again, which empties the field.
+        Type(dialog, ActionForm::kCommandId, "typed");
+        ClickNode(dialog, PositionOf("URL"));
+        WaitFor([&] {
+            afterClickOnChosen = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
+            return afterClickOnChosen.empty();
+        });
         Click(dialog, ActionForm::kCancelId);
     });
     EXPECT_TRUE(closedByItself_);
     EXPECT_EQ(afterBrowse, "");
     EXPECT_EQ(afterFirstClick, 2);
     EXPECT_EQ(afterSecondClick, PositionOf("URL"));
+    EXPECT_EQ(afterClickOnChosen, "");
 }
 
 }  // namespace

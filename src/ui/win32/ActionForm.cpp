@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <utility>
@@ -39,6 +40,7 @@ constexpr int kClientHeight = 4515;
 // Long enough for any path the file dialog can return.
 constexpr DWORD kFileNameCapacity = 32768;
 constexpr int kNoRootFolder = 1208;
+constexpr UINT_PTR kTreeSubclassId = 0x545256;
 
 // A dialog without controls: they are created at the window's DPI in WM_INITDIALOG, where their
 // positions in twips can be converted exactly.
@@ -154,8 +156,16 @@ INT_PTR ActionForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (header->hwndFrom == treeView1_ && header->code == TVN_SELCHANGEDW && !selecting_) {
                 const auto* change = reinterpret_cast<const NMTREEVIEWW*>(lParam);
                 NodeChosen(static_cast<std::int32_t>(change->itemNew.lParam));
+            } else if (header->hwndFrom == treeView1_ && header->code == NM_CLICK) {
+                // A click on the node already chosen changes no selection, so the tree reports
+                // it only here; a click on another node is reported by the selection change
+                // that follows.
+                const HTREEITEM clicked = NodeAtPress();
+                if (clicked != nullptr && clicked == TreeView_GetSelection(treeView1_)) {
+                    NodeChosen(PositionOf(clicked));
+                }
             }
-            return FALSE;
+            return FALSE;  // the tree goes on with its own handling of the click
         }
         case WM_DPICHANGED:
             UseDpiResources(HIWORD(wParam));
@@ -173,6 +183,19 @@ INT_PTR ActionForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             return FALSE;
     }
+}
+
+// The tree reports a click without saying where it was; the pointer may have moved on since, so
+// the place is taken from the button's own message.
+LRESULT CALLBACK ActionForm::TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR self) noexcept {
+    if (message == WM_LBUTTONDOWN) {
+        reinterpret_cast<ActionForm*>(self)->pressedAt_ = {static_cast<short>(LOWORD(lParam)),
+                                                           static_cast<short>(HIWORD(lParam))};
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(tree, &ActionForm::TreeProc, kTreeSubclassId);
+    }
+    return DefSubclassProc(tree, message, wParam, lParam);
 }
 
 // True when the command ended the dialog.
@@ -214,6 +237,8 @@ void ActionForm::CreateControls() {
     treeView1_ = create(
         WS_EX_CLIENTEDGE, WC_TREEVIEWW,
         WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS, kTreeId);
+    SetWindowSubclass(treeView1_, &ActionForm::TreeProc, kTreeSubclassId,
+                      reinterpret_cast<DWORD_PTR>(this));
     label1_ = create(0, L"STATIC", SS_LEFT | SS_NOPREFIX, kLabel1Id);
     textCommand_ = create(WS_EX_CLIENTEDGE, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kCommandId);
     textPaste_ =
@@ -276,6 +301,20 @@ void ActionForm::SelectNode(std::int32_t position) {
     selecting_ = true;
     TreeView_SelectItem(treeView1_, nodes_[static_cast<std::size_t>(position) - 1]);
     selecting_ = false;
+}
+
+HTREEITEM ActionForm::NodeAtPress() const {
+    TVHITTESTINFO hit{};
+    hit.pt = pressedAt_;
+    const HTREEITEM item = TreeView_HitTest(treeView1_, &hit);
+    // Only the picture and the text are the node; the space beside them and the expand button
+    // are not.
+    return (hit.flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL)) != 0 ? item : nullptr;
+}
+
+std::int32_t ActionForm::PositionOf(HTREEITEM item) const {
+    const auto found = std::find(nodes_.begin(), nodes_.end(), item);
+    return found == nodes_.end() ? kNoNode : static_cast<std::int32_t>(found - nodes_.begin()) + 1;
 }
 
 void ActionForm::NodeChosen(std::int32_t position) {

@@ -48,6 +48,9 @@ class ActionForm {
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
 
+    static LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR self) noexcept;
+
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool HandleCommand(int id, int code);
     void CreateControls();
@@ -56,6 +59,8 @@ class ActionForm {
     void UseDpiResources(UINT dpi);
     void ReleaseResources();
     void SelectNode(std::int32_t position);
+    HTREEITEM NodeAtPress() const;
+    std::int32_t PositionOf(HTREEITEM item) const;
     void NodeChosen(std::int32_t position);
     void Render();
     void SyncFields();
@@ -84,6 +89,7 @@ class ActionForm {
     HFONT font_ = nullptr;
     bool finished_ = false;
     bool selecting_ = false;  // a selection made by the editor itself, not a node click
+    POINT pressedAt_{};       // where the left button last went down in the tree
 };
 
 // The folder picker rooted at the desktop: a file-system folder, or empty when cancelled.
