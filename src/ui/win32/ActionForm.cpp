@@ -457,8 +457,8 @@ int BrowseFolder(HWND owner, int specialFolder, UINT flags, const std::wstring& 
     if (FAILED(SHGetSpecialFolderLocation(nullptr, specialFolder, &root))) {
         return kNoRootFolder;
     }
-    // The picker talks to shell folders through COM on this thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The picker talks to shell folders through COM: the program initialised it for this
+    // thread at start.
     std::array<wchar_t, MAX_PATH> displayName{};
     BROWSEINFOW browse{};
     browse.hwndOwner = owner;
@@ -477,9 +477,6 @@ int BrowseFolder(HWND owner, int specialFolder, UINT flags, const std::wstring& 
         CoTaskMemFree(chosen);
     }
     CoTaskMemFree(root);
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
-    }
     return 0;
 }
 
