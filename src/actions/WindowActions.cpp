@@ -95,10 +95,10 @@ void PlayChord(DesktopPort& desktop, std::span<const KeyStep> chord) {
     keys.Play(chord);
 }
 
-// Puts the user's text back. When that fails the clipboard would still offer the pasted text as
-// the user's own, so it is emptied instead.
-void GiveClipboardBack(DesktopPort& desktop, const std::optional<std::string>& original) {
-    if (!desktop.ReplaceClipboard(original)) {
+// Puts the user's clipboard back. When that fails the clipboard might still offer the pasted text
+// as the user's own, or a part of what the user had, so it is emptied instead.
+void GiveClipboardBack(DesktopPort& desktop, const ClipboardSnapshot& original) {
+    if (!desktop.RestoreClipboard(original)) {
         desktop.ReplaceClipboard(std::nullopt);
     }
 }
@@ -106,13 +106,13 @@ void GiveClipboardBack(DesktopPort& desktop, const std::optional<std::string>& o
 }  // namespace
 
 bool WindowActions::PasteText(const std::string& data) {
-    // Without the user's text in hand, overwriting the clipboard would lose it for good.
-    std::optional<std::string> original;
-    if (!desktop_.ReadClipboardText(original)) {
+    // Without the user's clipboard in hand, overwriting it would lose it for good.
+    const std::optional<ClipboardSnapshot> original = desktop_.ReadClipboard();
+    if (!original) {
         return false;
     }
     if (!desktop_.ReplaceClipboard(data)) {
-        GiveClipboardBack(desktop_, original);
+        GiveClipboardBack(desktop_, *original);
         return false;
     }
 
@@ -120,6 +120,7 @@ bool WindowActions::PasteText(const std::string& data) {
     if (desktop_.GetWindowClass(foreground) == kInternetExplorerFrame) {
         // The browser's frame does not take WM_PASTE; it gets the keystrokes a user would type.
         PlayChord(desktop_, kPasteKeys);
+        // Cut short when the program is ending; the clipboard is given back all the same.
         desktop_.Wait(kBrowserPasteSettleMs);
     } else {
         // GetFocus answers only for the calling thread's input, so borrow the foreground
@@ -132,11 +133,12 @@ bool WindowActions::PasteText(const std::string& data) {
             desktop_.AttachThreadInput(ownThread, foregroundThread, false);
         }
         if (focus != 0) {
+            // A window that does not answer in time gets its clipboard back all the same.
             desktop_.SendWindowMessage(focus, desk::kWmPaste, 0, 0);
         }
     }
 
-    GiveClipboardBack(desktop_, original);
+    GiveClipboardBack(desktop_, *original);
     return true;
 }
 
@@ -186,7 +188,8 @@ void WindowActions::ShowHideTaskbar() {
     }
     const std::uint32_t flags =
         desktop_.IsWindowVisible(taskbar) ? desk::kSwpHideWindow : desk::kSwpShowWindow;
-    desktop_.SetWindowPos(taskbar, 0, 0, 0, 0, 0, flags);
+    // Asynchronous: the taskbar's program may not answer, and this thread must not wait for it.
+    desktop_.SetWindowPos(taskbar, 0, 0, 0, 0, 0, flags | desk::kSwpAsyncWindowPos);
 }
 
 void WindowActions::HideHidden() {
@@ -238,8 +241,11 @@ void WindowActions::KillIEandNetscape() {
                 }
             }
             window = desktop_.GetWindow(window, desk::kGwHwndNext);
-            // A hotkey pressed during the walk runs now, not after all the passes.
-            desktop_.PumpMessages();
+            // A hotkey pressed during the walk runs now, not after all the passes; an unload
+            // ends the walk.
+            if (!desktop_.PumpMessages()) {
+                return;
+            }
         }
     }
 }

@@ -18,9 +18,9 @@ class WindowActions {
         : desktop_(desktop), registry_(registry), mainWindow_(mainWindow) {}
 
     // Pastes the data string, as it is, into the focus control of the foreground window through
-    // the clipboard, and gives the clipboard its text back afterwards. False when nothing was
-    // pasted because the clipboard could not be read or written; the user's clipboard is then
-    // left as it was.
+    // the clipboard, and gives the clipboard everything it held back afterwards. False when
+    // nothing was pasted because the clipboard could not be read or written; the user's clipboard
+    // is then left as it was.
     bool PasteText(const std::string& data);
 
     // Win+L and Win+M, with the user's modifier keys released first so that the system sees
@@ -38,7 +38,7 @@ class WindowActions {
     void ToggleHidden();
 
     // Terminates every process owning an Internet Explorer or Netscape/Mozilla frame window at or
-    // below the foreground window in z-order.
+    // below the foreground window in z-order. Stops early when the program is ending.
     void KillIEandNetscape();
 
   private:

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tessarin {
 
@@ -31,6 +32,7 @@ inline constexpr std::int32_t kSwMinimize = 6;
 
 inline constexpr std::uint32_t kSwpShowWindow = 0x40;
 inline constexpr std::uint32_t kSwpHideWindow = 0x80;
+inline constexpr std::uint32_t kSwpAsyncWindowPos = 0x4000;
 
 inline constexpr std::int32_t kGwlStyle = -16;
 inline constexpr std::int32_t kGwlExStyle = -20;
@@ -43,6 +45,16 @@ inline constexpr std::uint32_t kProcessTerminateAndSynchronize = 0x100001;
 
 }  // namespace desk
 
+// Everything the clipboard held at one moment, as the port saved it. Only the port that made it
+// knows what the items mean; the core keeps it and hands it back.
+struct ClipboardSnapshot {
+    struct Item {
+        std::uint32_t Format = 0;
+        std::vector<std::uint8_t> Bytes;
+    };
+    std::vector<Item> Items;
+};
+
 // Windows, keyboard input, the clipboard and processes, one system call per member except where
 // a member says otherwise. Texts are UTF-8. The members avoid the names that <windows.h>
 // turns into macros.
@@ -53,9 +65,13 @@ class DesktopPort {
     // One synthesized key event; false when the system did not take it into its input stream.
     virtual bool KeyEvent(std::uint8_t keyCode, bool release) = 0;
 
-    // The clipboard's text, nullopt when it holds none. False when the clipboard could not be
-    // opened or its text could not be read: then `text` says nothing.
-    virtual bool ReadClipboardText(std::optional<std::string>& text) = 0;
+    // Saves every format the clipboard holds (an empty snapshot for an empty clipboard). Nullopt
+    // when the clipboard could not be opened, its owner does not answer, or data it holds could
+    // not be copied: then nothing of it would come back.
+    virtual std::optional<ClipboardSnapshot> ReadClipboard() = 0;
+    // Empties the clipboard and puts every saved format back. False when any step failed; the
+    // clipboard may then hold part of them, nothing, or still what it held before.
+    virtual bool RestoreClipboard(const ClipboardSnapshot& saved) = 0;
     // Empties the clipboard and, given a text, puts it on as the only format. False when any
     // step failed; the clipboard may then be empty.
     virtual bool ReplaceClipboard(const std::optional<std::string>& text) = 0;
@@ -69,14 +85,17 @@ class DesktopPort {
     virtual std::uint32_t GetWindowProcessId(WindowHandle window) = 0;
     virtual bool AttachThreadInput(std::uint32_t thread, std::uint32_t toThread, bool attach) = 0;
     virtual WindowHandle GetFocus() = 0;
-    virtual std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message,
-                                            std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    // Sends the message and waits for the window to handle it, though never long: false when it
+    // did not within a second or two (its thread hangs or is busy) or the window is gone.
+    virtual bool SendWindowMessage(WindowHandle window, std::uint32_t message,
+                                   std::uintptr_t wParam, std::intptr_t lParam) = 0;
     virtual bool PostWindowMessage(WindowHandle window, std::uint32_t message,
                                    std::uintptr_t wParam, std::intptr_t lParam) = 0;
 
     // The show state of the window's placement (1 normal, 2 minimized, 3 maximized); false when
     // the placement cannot be read.
     virtual bool GetShowState(WindowHandle window, std::uint32_t& showState) = 0;
+    // Asks the window's thread to show the window so, without waiting for it to do it.
     virtual void ShowWindow(WindowHandle window, std::int32_t command) = 0;
     virtual WindowHandle FindWindowByClass(const std::string& className,
                                            const std::string& windowName) = 0;
@@ -93,10 +112,12 @@ class DesktopPort {
     virtual bool TerminateProcess(ProcessHandle process, std::uint32_t exitCode) = 0;
     virtual void CloseHandle(ProcessHandle process) = 0;
 
-    // Dispatches the messages waiting for this thread, then returns.
-    virtual void PumpMessages() = 0;
-    // Lets the given time pass, dispatching this thread's messages meanwhile.
-    virtual void Wait(std::uint32_t milliseconds) = 0;
+    // Dispatches the messages waiting for this thread, then returns. False when the program is
+    // ending: the request to end is left for the main loop, and the caller should stop as well.
+    virtual bool PumpMessages() = 0;
+    // Lets the given time pass, dispatching this thread's messages meanwhile. False, at once,
+    // when the program is ending, as for PumpMessages.
+    virtual bool Wait(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace tessarin

@@ -14,10 +14,10 @@
 
 namespace tessarin::fakes {
 
-// A desktop of top-level windows in z-order (topmost first), a clipboard holding text or
-// nothing, and processes that can be terminated. Every call is recorded as one line of text in
-// order, so tests compare whole sequences. A terminated process keeps its windows, as it does
-// for a moment on the real system.
+// A desktop of top-level windows in z-order (topmost first), a clipboard holding one text that
+// stands for all its formats, or nothing, and processes that can be terminated. Every call is
+// recorded as one line of text in order, so tests compare whole sequences. A terminated process
+// keeps its windows, as it does for a moment on the real system.
 class FakeDesktopPort : public DesktopPort {
   public:
     struct Window {
@@ -37,19 +37,28 @@ class FakeDesktopPort : public DesktopPort {
         Log("Key", Hex(keyCode), release ? "up" : "down");
         return release || refusedPresses.count(keyCode) == 0;
     }
-    bool ReadClipboardText(std::optional<std::string>& text) override {
+    std::optional<ClipboardSnapshot> ReadClipboard() override {
         Log("ReadClipboard");
         if (clipboardUnreadable) {
-            return false;
+            return std::nullopt;
         }
-        text = clipboard;
-        return true;
+        ClipboardSnapshot saved;
+        if (clipboard) {
+            saved.Items.push_back({0, {clipboard->begin(), clipboard->end()}});
+        }
+        return saved;
+    }
+    bool RestoreClipboard(const ClipboardSnapshot& saved) override {
+        std::optional<std::string> content;
+        for (const auto& item : saved.Items) {
+            content = std::string(item.Bytes.begin(), item.Bytes.end());
+        }
+        Log("RestoreClipboard", Quoted(content));
+        return Write(content);
     }
     bool ReplaceClipboard(const std::optional<std::string>& text) override {
-        Log("ReplaceClipboard", text ? "\"" + *text + "\"" : "none");
-        // A failing call has emptied the clipboard, then failed to set the text.
-        clipboard = failingReplaces.count(++replaceCount_) != 0 ? std::nullopt : text;
-        return failingReplaces.count(replaceCount_) == 0;
+        Log("ReplaceClipboard", Quoted(text));
+        return Write(text);
     }
     WindowHandle GetForegroundWindow() override { return Log("GetForegroundWindow"), foreground; }
     std::string GetWindowClass(WindowHandle window) override {
@@ -81,14 +90,14 @@ class FakeDesktopPort : public DesktopPort {
         }
         return attachedTo_ == 0 ? ownFocus : 0;
     }
-    std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message,
-                                    std::uintptr_t wParam, std::intptr_t lParam) override {
+    bool SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) override {
         Log("SendMessage", Hex(window), Hex(message), Hex(wParam),
             Hex(static_cast<std::uintptr_t>(lParam)));
         if (message == desk::kWmPaste) {
             pasted.push_back(clipboard.value_or("<nothing>"));
         }
-        return 0;
+        return true;
     }
     bool PostWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) override {
@@ -157,8 +166,10 @@ class FakeDesktopPort : public DesktopPort {
         Log("CloseHandle", Hex(process));
         openProcesses.erase(process);
     }
-    void PumpMessages() override { Log("PumpMessages"); }
-    void Wait(std::uint32_t milliseconds) override { Log("Wait", milliseconds); }
+    bool PumpMessages() override { return Log("PumpMessages"), NotQuitting(); }
+    bool Wait(std::uint32_t milliseconds) override {
+        return Log("Wait", milliseconds), NotQuitting();
+    }
 
     // Test set-up and inspection.
     static std::string Hex(std::uintptr_t value) {
@@ -200,9 +211,10 @@ class FakeDesktopPort : public DesktopPort {
     bool taskbarVisible = true;
     std::optional<std::string> clipboard;
     bool clipboardUnreadable = false;
-    std::set<int> failingReplaces;  // 1-based numbers of the ReplaceClipboard calls that fail
+    std::set<int> failingWrites;  // 1-based numbers of the Replace/RestoreClipboard calls that fail
     std::set<std::uint8_t> refusedPresses;
     std::set<std::uint32_t> unopenable;
+    int quitAtPump = 0;  // 1-based number of the PumpMessages or Wait call that meets WM_QUIT
     std::map<ProcessHandle, std::uint32_t> openProcesses;
     std::vector<std::uint32_t> terminated;
     std::vector<std::string> pasted;  // the clipboard's text at each WM_PASTE
@@ -233,8 +245,21 @@ class FakeDesktopPort : public DesktopPort {
         return kNone;
     }
 
+    static std::string Quoted(const std::optional<std::string>& text) {
+        return text ? "\"" + *text + "\"" : "none";
+    }
+    // A failing write has emptied the clipboard, then failed to put the data on.
+    bool Write(const std::optional<std::string>& content) {
+        const bool fails = failingWrites.count(++writeCount_) != 0;
+        clipboard = fails ? std::nullopt : content;
+        return !fails;
+    }
+    // The quit stays pending, so every pump after it meets it again.
+    bool NotQuitting() { return quitAtPump == 0 || ++pumpCount_ < quitAtPump; }
+
     std::uint32_t attachedTo_ = 0;
-    int replaceCount_ = 0;
+    int writeCount_ = 0;
+    int pumpCount_ = 0;
 };
 
 }  // namespace tessarin::fakes

@@ -88,36 +88,40 @@ TEST(WindowActions, PasteGoesToTheFocusOfTheForegroundThreadThenGivesTheClipboar
               (Lines{"ReadClipboard", "ReplaceClipboard \"Hello wörld \"", "GetForegroundWindow",
                      "GetWindowClass 0x600", "GetCurrentThreadId", "GetWindowThreadId 0x600",
                      "AttachThreadInput 1 7 true", "GetFocus", "AttachThreadInput 1 7 false",
-                     "SendMessage 0x601 0x302 0x0 0x0", "ReplaceClipboard \"old text\""}));
+                     "SendMessage 0x601 0x302 0x0 0x0", "RestoreClipboard \"old text\""}));
     EXPECT_EQ(rig.desktop.pasted, (Lines{"Hello wörld "}));
     EXPECT_EQ(rig.desktop.clipboard, "old text");
 }
 
 TEST(WindowActions, PasteIntoBrowserRestoresOnlyAfterTheKeystrokesHadTime) {
-    Rig rig;
-    rig.desktop.foreground = kBrowser;
-    rig.actions.PasteText("x");
-    const Lines& calls = rig.desktop.calls;
-    ASSERT_GE(calls.size(), 3u);
-    EXPECT_EQ(calls[calls.size() - 3], "Key 0x11 up");
-    EXPECT_EQ(calls[calls.size() - 2], "Wait 500");
-    EXPECT_EQ(calls.back(), "ReplaceClipboard \"old text\"");
-    EXPECT_TRUE(rig.desktop.CallsStartingWith("SendMessage").empty());
+    // An unload during the wait cuts it short, but the clipboard still comes back.
+    for (const int quitAtPump : {0, 1}) {
+        Rig rig;
+        rig.desktop.foreground = kBrowser;
+        rig.desktop.quitAtPump = quitAtPump;
+        rig.actions.PasteText("x");
+        const Lines& calls = rig.desktop.calls;
+        ASSERT_GE(calls.size(), 3u);
+        EXPECT_EQ(calls[calls.size() - 3], "Key 0x11 up");
+        EXPECT_EQ(calls[calls.size() - 2], "Wait 500");
+        EXPECT_EQ(calls.back(), "RestoreClipboard \"old text\"");
+        EXPECT_TRUE(rig.desktop.CallsStartingWith("SendMessage").empty());
+    }
 }
 
-TEST(WindowActions, PasteNeverLeavesThePastedTextOnTheClipboardNorLosesTheUsersText) {
+TEST(WindowActions, PasteNeverLeavesThePastedTextOnTheClipboardNorLosesTheUsersClipboard) {
     const struct {
         const char* Name;
         std::optional<std::string> Before;
         bool Unreadable;
-        int FailingReplace;  // 0: none fails
+        int FailingWrite;  // 0: none fails
         bool Pasted;
-        Lines Replaces;  // the clipboard texts set, in order
+        Lines Writes;  // what was put on the clipboard, or back, in order
         std::optional<std::string> After;
     } cases[] = {
         {"plain", "old", false, 0, true, {"\"new\"", "\"old\""}, "old"},
-        {"clipboard held no text", std::nullopt, false, 0, true, {"\"new\"", "none"}, std::nullopt},
-        {"user's text unreadable", "old", true, 0, false, {}, "old"},
+        {"clipboard held nothing", std::nullopt, false, 0, true, {"\"new\"", "none"}, std::nullopt},
+        {"user's clipboard unreadable", "old", true, 0, false, {}, "old"},
         {"paste text not set", "old", false, 1, false, {"\"new\"", "\"old\""}, "old"},
         {"restore failed", "old", false, 2, true, {"\"new\"", "\"old\"", "none"}, std::nullopt},
     };
@@ -125,13 +129,15 @@ TEST(WindowActions, PasteNeverLeavesThePastedTextOnTheClipboardNorLosesTheUsersT
         Rig rig;
         rig.desktop.clipboard = test.Before;
         rig.desktop.clipboardUnreadable = test.Unreadable;
-        rig.desktop.failingReplaces = {test.FailingReplace};
+        rig.desktop.failingWrites = {test.FailingWrite};
         EXPECT_EQ(rig.actions.PasteText("new"), test.Pasted) << test.Name;
-        Lines replaces;
-        for (const std::string& call : rig.desktop.CallsStartingWith("Replace")) {
-            replaces.push_back(call.substr(std::string("ReplaceClipboard ").size()));
+        Lines writes;
+        for (const std::string& call : rig.desktop.calls) {
+            if (call.starts_with("Replace") || call.starts_with("Restore")) {
+                writes.push_back(call.substr(call.find(' ') + 1));
+            }
         }
-        EXPECT_EQ(replaces, test.Replaces) << test.Name;
+        EXPECT_EQ(writes, test.Writes) << test.Name;
         EXPECT_EQ(rig.desktop.pasted, test.Pasted ? Lines{"new"} : Lines{}) << test.Name;
         EXPECT_EQ(rig.desktop.clipboard, test.After) << test.Name;
     }
@@ -196,7 +202,7 @@ TEST(WindowActions, TaskbarTogglesBetweenHiddenAndShown) {
     rig.actions.ShowHideTaskbar();
     EXPECT_EQ(
         rig.desktop.CallsStartingWith("SetWindowPos"),
-        (Lines{"SetWindowPos 0x800 0x0 0 0 0 0 0x80", "SetWindowPos 0x800 0x0 0 0 0 0 0x40"}));
+        (Lines{"SetWindowPos 0x800 0x0 0 0 0 0 0x4080", "SetWindowPos 0x800 0x0 0 0 0 0 0x4040"}));
     EXPECT_EQ(rig.desktop.CallsStartingWith("FindWindow").front(),
               "FindWindow \"Shell_traywnd\" \"\"");
 
@@ -271,6 +277,15 @@ TEST(WindowActions, BrowserWalkTerminatesEachBrowserProcessOnceFromTheForeground
     // Nine windows from the foreground down, each followed by a pump, in each of 21 walks.
     EXPECT_EQ(rig.desktop.CallsStartingWith("PumpMessages").size(), 9u * 21u);
     EXPECT_EQ(rig.desktop.CallsStartingWith("GetWindowStyle 0x10 ").size(), 0u);
+
+    // An unload ends the walk at its next pump, here the one after the first browser.
+    Rig unloaded;
+    unloaded.desktop.windows = rig.desktop.windows;
+    unloaded.desktop.foreground = 0x11;
+    unloaded.desktop.quitAtPump = 2;
+    unloaded.actions.KillIEandNetscape();
+    EXPECT_EQ(unloaded.desktop.terminated, (std::vector<std::uint32_t>{52}));
+    EXPECT_EQ(unloaded.desktop.CallsStartingWith("PumpMessages").size(), 2u);
 }
 
 }  // namespace

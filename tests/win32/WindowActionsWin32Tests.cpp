@@ -79,6 +79,92 @@ std::optional<std::wstring> ClipboardText() {
     return text;
 }
 
+// The bytes of one format on the clipboard; empty when it is not there.
+std::string ClipboardBytes(UINT format) {
+    std::string bytes;
+    if (!OpenClipboard(nullptr)) {
+        return bytes;
+    }
+    HANDLE data = GetClipboardData(format);
+    if (const auto* chars = data ? static_cast<const char*>(GlobalLock(data)) : nullptr) {
+        bytes.assign(chars, GlobalSize(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+// A top-level window with a focused edit control on a thread of its own, as a paste target in
+// another program would be. Hang() makes that thread stop answering for a while, as a program
+// busy with something long does.
+class TargetThread {
+  public:
+    static constexpr DWORD kHangMs = 8000;
+
+    TargetThread() : thread_([this] { Run(); }) {}
+    ~TargetThread() {
+        SetEvent(release_);
+        while (!PostThreadMessageW(id_, WM_QUIT, 0, 0)) {
+            Sleep(10);  // its queue is not there yet
+        }
+        thread_.join();
+        CloseHandle(hung_);
+        CloseHandle(release_);
+    }
+    TargetThread(const TargetThread&) = delete;
+    TargetThread& operator=(const TargetThread&) = delete;
+
+    bool InFront() const {
+        return PumpUntil([&] { return frame_ != nullptr && GetForegroundWindow() == frame_; });
+    }
+    // Until Release() or kHangMs. Owning the clipboard, it first puts on it a text that it only
+    // promises, so that reading it waits for this thread.
+    bool Hang(bool owningClipboard) {
+        PostThreadMessageW(id_, WM_APP, owningClipboard ? 1 : 0, 0);
+        // Pumping: taking the clipboard, the thread tells this one, its owner, first.
+        return PumpUntil([&] { return WaitForSingleObject(hung_, 0) == WAIT_OBJECT_0; });
+    }
+    void Release() { SetEvent(release_); }
+    HWND Frame() const { return frame_; }
+    std::wstring Text() const {
+        wchar_t text[64] = {};
+        SendMessageW(edit_, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+  private:
+    void Run() {
+        HWND window = CreateTopLevel(kWindowClass);
+        edit_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300,
+                                200, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetFocus(edit_);
+        id_ = GetCurrentThreadId();
+        frame_ = window;  // published last: the test waits for it
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.message == WM_APP) {
+                if (message.wParam != 0 && OpenClipboard(window)) {
+                    EmptyClipboard();
+                    SetClipboardData(CF_UNICODETEXT, nullptr);
+                    CloseClipboard();
+                }
+                SetEvent(hung_);
+                WaitForSingleObject(release_, kHangMs);
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        DestroyWindow(window);
+    }
+
+    HANDLE hung_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE release_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HWND edit_ = nullptr;
+    std::atomic<DWORD> id_{0};
+    std::atomic<HWND> frame_{nullptr};
+    std::thread thread_;  // last: it starts once the rest is there
+};
+
 class WindowActionsWin32 : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -95,62 +181,83 @@ class WindowActionsWin32 : public ::testing::Test {
     win32::Win32RawRegistry registry_;
 };
 
-// An edit control in a window of another thread, as a paste target in another program would be.
 TEST_F(WindowActionsWin32, PasteReachesTheFocusedEditOfAnotherThreadAndRestoresTheClipboard) {
     ASSERT_TRUE(desktop_->ReplaceClipboard(std::string("vorher \xE2\x9C\x93")));  // "vorher ✓"
-    std::atomic<HWND> frame{nullptr};
-    HWND edit = nullptr;
-    DWORD targetThread = 0;
-    std::thread target([&] {
-        HWND window = CreateTopLevel(kWindowClass);
-        HWND control =
-            CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 200,
-                            window, nullptr, GetModuleHandleW(nullptr), nullptr);
-        SetFocus(control);
-        edit = control;
-        targetThread = GetCurrentThreadId();
-        frame = window;  // published last: the test waits for it
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        DestroyWindow(window);
-    });
-    const bool inFront =
-        PumpUntil([&] { return frame != nullptr && GetForegroundWindow() == frame; });
-    if (inFront) {
-        WindowActions actions(*desktop_, registry_, Handle(owner_));
-        EXPECT_TRUE(
-            actions.PasteText("Gr\xC3\xBC\xC3\x9F"
-                              "e \xCE\xA9 "));  // "Grüße Ω "
-        wchar_t text[64] = {};
-        SendMessageW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
-        EXPECT_EQ(std::wstring(text), L"Gr\u00FC\u00DFe \u03A9 ");
-        EXPECT_EQ(ClipboardText(), std::wstring(L"vorher \u2713"));
-        // A clipboard that held no text is left empty.
-        ASSERT_TRUE(desktop_->ReplaceClipboard(std::nullopt));
-        EXPECT_TRUE(actions.PasteText("abc "));
-        SendMessageW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
-        EXPECT_EQ(std::wstring(text), L"Gr\u00FC\u00DFe \u03A9 abc ");
-        EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
-    }
-    PostThreadMessageW(targetThread, WM_QUIT, 0, 0);
-    target.join();
-    ASSERT_TRUE(inFront) << "the target window never came to the foreground";
+    TargetThread target;
+    ASSERT_TRUE(target.InFront()) << "the target window never came to the foreground";
+    WindowActions actions(*desktop_, registry_, Handle(owner_));
+    EXPECT_TRUE(
+        actions.PasteText("Gr\xC3\xBC\xC3\x9F"
+                          "e \xCE\xA9 "));  // "Grüße Ω "
+    EXPECT_EQ(target.Text(), L"Gr\u00FC\u00DFe \u03A9 ");
+    EXPECT_EQ(ClipboardText(), std::wstring(L"vorher \u2713"));
+
+    // Whatever else the clipboard held comes back too: a picture, HTML, a drawing; and no text.
+    BITMAPINFOHEADER header{sizeof(header), 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
+    const std::string dib = std::string(reinterpret_cast<const char*>(&header), sizeof(header)) +
+                            std::string("\x11\x22\x33\x00", 4);
+    const UINT html = RegisterClipboardFormatW(L"HTML Format");
+    HDC drawing = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(drawing, 0, 0, 20, 10);
+    HENHMETAFILE metafile = CloseEnhMetaFile(drawing);
+    std::string emf(GetEnhMetaFileBits(metafile, 0, nullptr), '\0');
+    GetEnhMetaFileBits(metafile, static_cast<UINT>(emf.size()),
+                       reinterpret_cast<BYTE*>(emf.data()));
+    DeleteEnhMetaFile(metafile);
+    const auto item = [](UINT format, const std::string& bytes) {
+        return ClipboardSnapshot::Item{format, {bytes.begin(), bytes.end()}};
+    };
+    ASSERT_TRUE(desktop_->RestoreClipboard(
+        {{item(CF_DIB, dib), item(html, "<b>x</b>"), item(CF_ENHMETAFILE, emf)}}));
+    EXPECT_TRUE(actions.PasteText("abc "));
+    EXPECT_EQ(target.Text(), L"Gr\u00FC\u00DFe \u03A9 abc ");
+    EXPECT_EQ(ClipboardBytes(CF_DIB), dib);
+    EXPECT_EQ(ClipboardBytes(html), "<b>x</b>");
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+}
+
+TEST_F(WindowActionsWin32, NoActionWaitsForAProgramThatStoppedAnswering) {
+    // Well above the limit a window gets to answer, well below the time the target hangs.
+    constexpr auto kPromptly = std::chrono::seconds(4);
+    const auto timed = [](const std::function<void()>& run) {
+        const auto start = std::chrono::steady_clock::now();
+        run();
+        return std::chrono::steady_clock::now() - start;
+    };
+    ASSERT_TRUE(desktop_->ReplaceClipboard(std::string("kept")));
+    TargetThread target;
+    ASSERT_TRUE(target.InFront());
+    WindowActions actions(*desktop_, registry_, Handle(owner_));
+
+    ASSERT_TRUE(target.Hang(false));
+    EXPECT_LT(timed([&] {
+                  actions.MaximizeRestoreWindow();
+                  actions.MinimizeWindow();
+              }),
+              kPromptly);
+    EXPECT_LT(timed([&] { actions.PasteText("late "); }), kPromptly);
+    EXPECT_EQ(ClipboardText(), std::wstring(L"kept"));
+    target.Release();
+
+    // Its clipboard cannot be saved, so nothing is pasted and the clipboard stays its own.
+    ASSERT_TRUE(target.Hang(true));
+    EXPECT_LT(timed([&] { EXPECT_FALSE(actions.PasteText("late ")); }), kPromptly);
+    EXPECT_EQ(GetClipboardOwner(), target.Frame());
 }
 
 TEST_F(WindowActionsWin32, ForegroundWindowIsMaximizedRestoredMinimizedAndClosed) {
     HWND window = CreateTopLevel(kWindowClass);
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window; }));
 
+    // The window's thread does the sizing when it gets to it.
     WindowActions actions(*desktop_, registry_, Handle(owner_));
     actions.MaximizeRestoreWindow();
-    EXPECT_TRUE(IsZoomed(window));
+    EXPECT_TRUE(PumpUntil([&] { return IsZoomed(window) != FALSE; }));
     actions.MaximizeRestoreWindow();
-    EXPECT_FALSE(IsZoomed(window));
+    EXPECT_TRUE(PumpUntil([&] { return IsZoomed(window) == FALSE; }));
     actions.MinimizeWindow();
-    EXPECT_TRUE(IsIconic(window));
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(window) != FALSE; }));
 
     ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(window);
@@ -175,6 +282,16 @@ TEST_F(WindowActionsWin32, TaskbarTwiceFlipsItsVisibilityAndBack) {
     EXPECT_TRUE(PumpUntil([&] { return (IsWindowVisible(taskbar) != FALSE) != visibleBefore; }));
     actions.ShowHideTaskbar();
     EXPECT_TRUE(PumpUntil([&] { return (IsWindowVisible(taskbar) != FALSE) == visibleBefore; }));
+}
+
+TEST_F(WindowActionsWin32, PumpsLeaveAQuitForTheMainLoop) {
+    for (const bool wait : {false, true}) {
+        PostQuitMessage(7);
+        EXPECT_FALSE(wait ? desktop_->Wait(3000) : desktop_->PumpMessages());
+        MSG message{};
+        EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(message.wParam, 7u);
+    }
 }
 
 // Keeps the user's own explorer setting and puts it back, whatever the test did.

@@ -7,7 +7,8 @@
 namespace tessarin::win32 {
 
 // The desktop through the W functions. Clipboard text travels as CF_UNICODETEXT, so a paste keeps
-// every character whatever the code page.
+// every character whatever the code page. No call waits more than a moment for a window of another
+// thread: a program that hangs must not take the hotkeys down with it.
 class Win32DesktopPort : public DesktopPort {
   public:
     // The clipboard is opened for this window: the system gives the clipboard to the window
@@ -15,7 +16,8 @@ class Win32DesktopPort : public DesktopPort {
     explicit Win32DesktopPort(HWND clipboardOwner) : clipboardOwner_(clipboardOwner) {}
 
     bool KeyEvent(std::uint8_t keyCode, bool release) override;
-    bool ReadClipboardText(std::optional<std::string>& text) override;
+    std::optional<ClipboardSnapshot> ReadClipboard() override;
+    bool RestoreClipboard(const ClipboardSnapshot& saved) override;
     bool ReplaceClipboard(const std::optional<std::string>& text) override;
     WindowHandle GetForegroundWindow() override;
     std::string GetWindowClass(WindowHandle window) override;
@@ -24,8 +26,8 @@ class Win32DesktopPort : public DesktopPort {
     std::uint32_t GetWindowProcessId(WindowHandle window) override;
     bool AttachThreadInput(std::uint32_t thread, std::uint32_t toThread, bool attach) override;
     WindowHandle GetFocus() override;
-    std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message,
-                                    std::uintptr_t wParam, std::intptr_t lParam) override;
+    bool SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) override;
     bool PostWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) override;
     bool GetShowState(WindowHandle window, std::uint32_t& showState) override;
@@ -41,8 +43,8 @@ class Win32DesktopPort : public DesktopPort {
                               std::uint32_t processId) override;
     bool TerminateProcess(ProcessHandle process, std::uint32_t exitCode) override;
     void CloseHandle(ProcessHandle process) override;
-    void PumpMessages() override;
-    void Wait(std::uint32_t milliseconds) override;
+    bool PumpMessages() override;
+    bool Wait(std::uint32_t milliseconds) override;
 
   private:
     bool OpenClipboard();
