@@ -599,11 +599,19 @@ TEST_F(Tessarin, UnloadWhileAnActionWaitsEndsTheProgram) {
         CreateWindowExW(0, L"IEFrame", L"browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300,
                         200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(frame, nullptr);
-    SetForegroundWindow(frame);
+    // The paste types into the browser only when the frame is in front when the hotkey comes.
+    ASSERT_TRUE(WaitFor([&] {
+        SetForegroundWindow(frame);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        return GetForegroundWindow() == frame;
+    })) << "the frame did not come to the front";
     ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'P'}));
     // The paste types Ctrl+V into the frame and then waits: that is the moment to unload.
     bool typed = false;
-    for (int i = 0; i < 1000 && !typed; ++i) {
+    for (int i = 0; i < 2000 && !typed; ++i) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             typed = typed || (message.message == WM_KEYDOWN && message.wParam == 'V');
