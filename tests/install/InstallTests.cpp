@@ -426,6 +426,39 @@ class Packages : public ::testing::Test {
             << "the silent uninstaller failed; still running: " << gStillRunning;
     }
 
+    // Walks the installer started in wizard_ from the keyboard: Enter on the folder page installs,
+    // the finish page follows by itself with the focus on its box, which Space clears, and Enter
+    // presses Finish.
+    void WalkToFinish(bool clearBox) {
+        HWND main = nullptr;
+        // Keys go to the foreground window, which a new window may not have taken yet.
+        ASSERT_TRUE(WaitFor([&] {
+            main = WizardWindow(L"Tessarin Setup", IsMainWindow);
+            if (main != nullptr && GetForegroundWindow() != main) {
+                SetForegroundWindow(main);
+            }
+            return main != nullptr && GetForegroundWindow() == main;
+        })) << "no installer window among "
+            << VisibleWindows();
+        ASSERT_TRUE(SendKeys({VK_RETURN}));
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof(gui);
+            wchar_t text[64] = {};
+            box = GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui) ? gui.hwndFocus
+                                                                                  : nullptr;
+            GetWindowTextW(box, text, 64);
+            return std::wstring(text) == L"Start Tessarin now";
+        })) << "no finish page with its box";
+        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED) << "not ticked by default";
+        if (clearBox) {
+            ASSERT_TRUE(SendKeys({VK_SPACE}));
+            ASSERT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == 0; }));
+        }
+        ASSERT_TRUE(SendKeys({VK_RETURN}));
+    }
+
     // A batch file that writes its first argument to a marker file; returns an action's data
     // that runs it.
     std::wstring MarkerAction(const std::wstring& text) {
@@ -666,50 +699,28 @@ TEST_F(Packages, FinishPageStartsTessarinThroughTheShellOnlyWhenTheBoxIsTicked) 
         return;
     }
     struct Case {
-        const char* box;
-        bool ticked;
+        const char* run;
+        const wchar_t* arguments;
+        bool clearBox;
+        bool starts;
     };
-    const Case cases[] = {{"left ticked", true}, {"cleared", false}};
+    const Case cases[] = {{"box left ticked", L"", false, true},
+                          {"box cleared", L"", true, false},
+                          {"silently, with no pages", L"/S", false, false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.box);
+        SCOPED_TRACE(c.run);
         installed_ = true;
-        wizard_ = StartProgram(gInstaller, L"");
+        wizard_ = StartProgram(gInstaller, c.arguments);
         ASSERT_NE(wizard_.hProcess, nullptr);
-        HWND main = nullptr;
-        // Keys go to the foreground window, which a new window may not have taken yet.
-        ASSERT_TRUE(WaitFor([&] {
-            main = WizardWindow(L"Tessarin Setup", IsMainWindow);
-            if (main != nullptr && GetForegroundWindow() != main) {
-                SetForegroundWindow(main);
-            }
-            return main != nullptr && GetForegroundWindow() == main;
-        })) << "no installer window among "
-            << VisibleWindows();
-        // Enter on the folder page installs; the finish page follows by itself, with the focus
-        // on its box.
-        ASSERT_TRUE(SendKeys({VK_RETURN}));
-        HWND box = nullptr;
-        ASSERT_TRUE(WaitFor([&] {
-            GUITHREADINFO gui{};
-            gui.cbSize = sizeof(gui);
-            wchar_t text[64] = {};
-            box = GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui) ? gui.hwndFocus
-                                                                                  : nullptr;
-            GetWindowTextW(box, text, 64);
-            return std::wstring(text) == L"Start Tessarin now";
-        })) << "no finish page with its box";
-        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED) << "not ticked by default";
-        if (!c.ticked) {
-            ASSERT_TRUE(SendKeys({VK_SPACE}));
-            ASSERT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == 0; }));
+        if (c.arguments[0] == L'\0') {
+            ASSERT_NO_FATAL_FAILURE(WalkToFinish(c.clearBox));
         }
-        ASSERT_TRUE(SendKeys({VK_RETURN}));
 
         // A Tessarin starts within moments of Finish, or never: the shell starts it before the
         // installer's call to it returns.
         const bool started = WaitFor(
-            [&] { return FindWindowW(kMainWindowClass, nullptr) != nullptr; }, c.ticked ? 15 : 3);
-        EXPECT_EQ(started, c.ticked);
+            [&] { return FindWindowW(kMainWindowClass, nullptr) != nullptr; }, c.starts ? 15 : 3);
+        EXPECT_EQ(started, c.starts);
         // The installer's own children inherit its administrator rights.
         for (const ChildProcess& child : ChildProcesses(wizard_.dwProcessId)) {
             EXPECT_NE(lstrcmpiW(child.name.c_str(), L"Tessarin.exe"), 0)
