@@ -1,6 +1,6 @@
-// The packages as a user meets them: the installer run silently, the installed Tessarin started
-// from Program Files, the uninstaller run silently while it is running, and the portable archive
-// unpacked into a folder with spaces in its name.
+// The packages as a user meets them: the installer run silently and from the keyboard up to its
+// finish page, the installed Tessarin started from Program Files, the uninstaller run while it is
+// running, and the portable archive unpacked into a folder with spaces in its name.
 //
 //   tessarin_install_tests --installer=PATH --portable=FOLDER
 //
@@ -235,13 +235,14 @@ int RunToEnd(const std::wstring& program, const std::wstring& arguments) {
     return WaitToEnd(process);
 }
 
-// The uninstaller's visible top-level dialog (its main window or a message box of its) for
-// which `match` holds.
-HWND UninstallerWindow(bool (*match)(HWND)) {
+// The installer's or uninstaller's visible top-level dialog (its main window or a message box of
+// its), titled "Tessarin Setup" or "Tessarin Uninstall", for which `match` holds.
+HWND WizardWindow(const wchar_t* titled, bool (*match)(HWND)) {
     struct Search {
+        const wchar_t* titled;
         bool (*match)(HWND);
         HWND found;
-    } search{match, nullptr};
+    } search{titled, match, nullptr};
     EnumWindows(
         [](HWND window, LPARAM parameter) -> BOOL {
             auto* s = reinterpret_cast<Search*>(parameter);
@@ -250,7 +251,7 @@ HWND UninstallerWindow(bool (*match)(HWND)) {
             GetClassNameW(window, className, 64);
             GetWindowTextW(window, title, 128);
             if (IsWindowVisible(window) && std::wstring(className) == L"#32770" &&
-                std::wstring(title).rfind(L"Tessarin Uninstall", 0) == 0 && s->match(window)) {
+                std::wstring(title).rfind(s->titled, 0) == 0 && s->match(window)) {
                 s->found = window;
                 return FALSE;
             }
@@ -363,9 +364,10 @@ class Packages : public ::testing::Test {
 
     void TearDown() override {
         EndProcesses(processes_);
-        // An uninstaller a failed test left with its window open, and its temporary copy.
-        if (uninstaller_.hProcess != nullptr) {
-            for (const ChildProcess& child : ChildProcesses(uninstaller_.dwProcessId)) {
+        // An installer or uninstaller a failed test left with its window open, and what it
+        // started (the uninstaller's temporary copy).
+        if (wizard_.hProcess != nullptr) {
+            for (const ChildProcess& child : ChildProcesses(wizard_.dwProcessId)) {
                 HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child.id);
                 if (handle != nullptr) {
                     TerminateProcess(handle, 1);
@@ -373,8 +375,8 @@ class Packages : public ::testing::Test {
                     CloseHandle(handle);
                 }
             }
-            TerminateProcess(uninstaller_.hProcess, 1);
-            CloseHandle(uninstaller_.hProcess);
+            TerminateProcess(wizard_.hProcess, 1);
+            CloseHandle(wizard_.hProcess);
         }
         if (installed_) {
             RemoveInstallation();
@@ -422,6 +424,39 @@ class Packages : public ::testing::Test {
         ASSERT_TRUE(Exists(uninstaller));
         ASSERT_EQ(RunToEnd(uninstaller, L"/S"), 0)
             << "the silent uninstaller failed; still running: " << gStillRunning;
+    }
+
+    // Walks the installer started in wizard_ from the keyboard: Enter on the folder page installs,
+    // the finish page follows by itself with the focus on its box, which Space clears, and Enter
+    // presses Finish.
+    void WalkToFinish(bool clearBox) {
+        HWND main = nullptr;
+        // Keys go to the foreground window, which a new window may not have taken yet.
+        ASSERT_TRUE(WaitFor([&] {
+            main = WizardWindow(L"Tessarin Setup", IsMainWindow);
+            if (main != nullptr && GetForegroundWindow() != main) {
+                SetForegroundWindow(main);
+            }
+            return main != nullptr && GetForegroundWindow() == main;
+        })) << "no installer window among "
+            << VisibleWindows();
+        ASSERT_TRUE(SendKeys({VK_RETURN}));
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof(gui);
+            wchar_t text[64] = {};
+            box = GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui) ? gui.hwndFocus
+                                                                                  : nullptr;
+            GetWindowTextW(box, text, 64);
+            return std::wstring(text) == L"Start Tessarin now";
+        })) << "no finish page with its box";
+        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED) << "not ticked by default";
+        if (clearBox) {
+            ASSERT_TRUE(SendKeys({VK_SPACE}));
+            ASSERT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == 0; }));
+        }
+        ASSERT_TRUE(SendKeys({VK_RETURN}));
     }
 
     // A batch file that writes its first argument to a marker file; returns an action's data
@@ -488,7 +523,7 @@ class Packages : public ::testing::Test {
     std::wstring script_;
     std::wstring marker_;
     std::vector<PROCESS_INFORMATION> processes_;
-    PROCESS_INFORMATION uninstaller_{};  // one run with its window, not silently
+    PROCESS_INFORMATION wizard_{};  // an installer or uninstaller run with its window
     HANDLE tessarin_ = nullptr;
     HWND window_ = nullptr;
 };
@@ -605,11 +640,11 @@ TEST_F(Packages, UninstallerAsksBeforeDeletingTheActionsAndKeepsThemByDefault) {
         ASSERT_NO_FATAL_FAILURE(Install());
         Store(HKEY_CURRENT_USER, kActionsKey, L"ActionType1", L"Mute");
 
-        uninstaller_ = StartProgram(InstallFolder() + L"\\Uninstall.exe", L"");
-        ASSERT_NE(uninstaller_.hProcess, nullptr);
+        wizard_ = StartProgram(InstallFolder() + L"\\Uninstall.exe", L"");
+        ASSERT_NE(wizard_.hProcess, nullptr);
         HWND main = nullptr;
         ASSERT_TRUE(WaitFor([&] {
-            main = UninstallerWindow(IsMainWindow);
+            main = WizardWindow(L"Tessarin Uninstall", IsMainWindow);
             return main != nullptr;
         })) << "no uninstaller window among "
             << VisibleWindows();
@@ -618,7 +653,7 @@ TEST_F(Packages, UninstallerAsksBeforeDeletingTheActionsAndKeepsThemByDefault) {
         int ticks = 0;
         HWND question = nullptr;
         ASSERT_TRUE(WaitFor([&] {
-            question = UninstallerWindow(IsQuestion);
+            question = WizardWindow(L"Tessarin Uninstall", IsQuestion);
             if (question == nullptr && ticks++ % 25 == 0 && NextButtonReads(main, L"Uninstall")) {
                 ClickNextButton(main);
             }
@@ -647,7 +682,7 @@ TEST_F(Packages, UninstallerAsksBeforeDeletingTheActionsAndKeepsThemByDefault) {
             }
             return IsWindow(main) == FALSE;
         })) << "the uninstaller did not finish";
-        EXPECT_EQ(WaitToEnd(uninstaller_), 0) << "still running: " << gStillRunning;
+        EXPECT_EQ(WaitToEnd(wizard_), 0) << "still running: " << gStillRunning;
 
         EXPECT_FALSE(Exists(InstallFolder()));
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -656,6 +691,54 @@ TEST_F(Packages, UninstallerAsksBeforeDeletingTheActionsAndKeepsThemByDefault) {
     if (!HasFailure()) {
         installed_ = false;
     }
+}
+
+TEST_F(Packages, FinishPageStartsTessarinThroughTheShellOnlyWhenTheBoxIsTicked) {
+    SkipWithoutInstaller();
+    if (IsSkipped()) {
+        return;
+    }
+    struct Case {
+        const char* run;
+        const wchar_t* arguments;
+        bool clearBox;
+        bool starts;
+    };
+    const Case cases[] = {{"box left ticked", L"", false, true},
+                          {"box cleared", L"", true, false},
+                          {"silently, with no pages", L"/S", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run);
+        installed_ = true;
+        wizard_ = StartProgram(gInstaller, c.arguments);
+        ASSERT_NE(wizard_.hProcess, nullptr);
+        if (c.arguments[0] == L'\0') {
+            ASSERT_NO_FATAL_FAILURE(WalkToFinish(c.clearBox));
+        }
+
+        // A Tessarin starts within moments of Finish, or never: the shell starts it before the
+        // installer's call to it returns.
+        const bool started = WaitFor(
+            [&] { return FindWindowW(kMainWindowClass, nullptr) != nullptr; }, c.starts ? 15 : 3);
+        EXPECT_EQ(started, c.starts);
+        // The installer's own children inherit its administrator rights.
+        for (const ChildProcess& child : ChildProcesses(wizard_.dwProcessId)) {
+            EXPECT_NE(lstrcmpiW(child.name.c_str(), L"Tessarin.exe"), 0)
+                << "Tessarin started by the installer itself";
+        }
+        EXPECT_EQ(WaitToEnd(wizard_), 0) << "still running: " << gStillRunning;
+        if (started) {
+            const HWND window = FindWindowW(kMainWindowClass, nullptr);
+            DWORD id = 0;
+            GetWindowThreadProcessId(window, &id);
+            PROCESS_INFORMATION tessarin{};
+            tessarin.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+            processes_.push_back(tessarin);
+            PostMessageW(window, WM_COMMAND, ids::mnuUnload, 0);
+            EXPECT_EQ(WaitForSingleObject(tessarin.hProcess, 15000), WAIT_OBJECT_0);
+        }
+    }
+    // TearDown uninstalls.
 }
 
 TEST_F(Packages, PortableArchiveRunsFromAFolderWithSpaces) {
