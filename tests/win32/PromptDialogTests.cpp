@@ -91,44 +91,40 @@ TEST(SearchPrompt, AnswersTheEncodedQueryOnlyThroughOK) {
         {L"x", Close::Escape, ""},
         {L"x", Close::CloseBox, ""},
     };
-    AppState state;
     Win32CodePage codePage;
-    SearchDialog prompt(state, codePage);
+    SearchDialog prompt(codePage);
     for (const auto& c : cases) {
-        state.sSearchEngine = "Yahoo";
-        state.sSearchQuery = "stale";
+        std::string query = "unanswered";
         EXPECT_TRUE(RunPrompt(
             L"Enter Yahoo Search Query", SearchDialog::kTextSearchId,
-            [&] { prompt.ShowModal(nullptr); },
+            [&] { query = prompt.ShowModal(nullptr, "Yahoo"); },
             [&](HWND dialog) {
                 SetWindowTextW(GetDlgItem(dialog, SearchDialog::kTextSearchId), c.typed);
                 Finish(dialog, c.how);
             }))
             << c.typed;
-        EXPECT_EQ(state.sSearchQuery, c.query) << c.typed;
+        EXPECT_EQ(query, c.query) << c.typed;
     }
 
     // A second search started from the prompt's loop, as by a hotkey, gets no query of its own
     // and leaves the open prompt working.
     static SearchDialog* const open = &prompt;
-    static AppState* const shared = &state;
     static std::atomic<bool> nestedAnswered{false};
     SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR timer, DWORD) {
         KillTimer(nullptr, timer);
-        shared->sSearchQuery = "stale";
-        open->ShowModal(nullptr);
-        nestedAnswered = shared->sSearchQuery.empty();
+        nestedAnswered = open->ShowModal(nullptr, "Google").empty();
     });
+    std::string query;
     EXPECT_TRUE(RunPrompt(
         L"Enter Yahoo Search Query", SearchDialog::kTextSearchId,
-        [&] { prompt.ShowModal(nullptr); },
+        [&] { query = prompt.ShowModal(nullptr, "Yahoo"); },
         [&](HWND dialog) {
             WaitFor([] { return nestedAnswered.load(); });
             SetWindowTextW(GetDlgItem(dialog, SearchDialog::kTextSearchId), L"a");
             Finish(dialog, Close::OK);
         }));
     EXPECT_TRUE(nestedAnswered);
-    EXPECT_EQ(state.sSearchQuery, "a");
+    EXPECT_EQ(query, "a");
 }
 
 // Waits for the removal question, answers it and returns its texts.
@@ -164,15 +160,14 @@ TEST(EmailPrompt, RemembersAndForgetsReceiversAcrossOpeningsInTheRealStore) {
         {L"new", Close::CloseBox, "", L"Bob@x.test", "Bob@x.test"},
     };
     RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
-    AppState state;
     Win32SettingsStore store("Tessarin Prompt Tests");
     for (const auto& c : cases) {
         std::wstring shown;
         DWORD selection = 0;
-        state.sEmailReceiver = "stale";
+        std::string receiver = "unanswered";
         EXPECT_TRUE(RunPrompt(
             L"Tessarin v1.36", EmailDialog::kComboEmailId,
-            [&] { EmailDialog(state, store).ShowModal(nullptr); },
+            [&] { receiver = EmailDialog(store).ShowModal(nullptr); },
             [&](HWND dialog) {
                 const HWND combo = GetDlgItem(dialog, EmailDialog::kComboEmailId);
                 shown = TextOf(combo);
@@ -183,7 +178,7 @@ TEST(EmailPrompt, RemembersAndForgetsReceiversAcrossOpeningsInTheRealStore) {
             << c.typed;
         EXPECT_EQ(shown, c.shownFirst) << c.typed;
         EXPECT_EQ(selection, static_cast<DWORD>(shown.size() << 16)) << c.typed;
-        EXPECT_EQ(state.sEmailReceiver, c.receiver) << c.typed;
+        EXPECT_EQ(receiver, c.receiver) << c.typed;
         EXPECT_EQ(store.GetSetting("Settings", "Email1", ""), "bob@x.test") << c.typed;
         EXPECT_EQ(store.GetSetting("Settings", "Email2", ""), c.slot2) << c.typed;
     }
@@ -192,9 +187,10 @@ TEST(EmailPrompt, RemembersAndForgetsReceiversAcrossOpeningsInTheRealStore) {
     std::wstring question;
     LRESULT count = 0;
     std::wstring field = L"unread";
+    std::string receiver = "unanswered";
     EXPECT_TRUE(RunPrompt(
         L"Tessarin v1.36", EmailDialog::kComboEmailId,
-        [&] { EmailDialog(state, store).ShowModal(nullptr); },
+        [&] { receiver = EmailDialog(store).ShowModal(nullptr); },
         [&](HWND dialog) {
             const HWND combo = GetDlgItem(dialog, EmailDialog::kComboEmailId);
             PostMessageW(dialog, WM_COMMAND, EmailDialog::kCommand1Id, 0);
@@ -208,7 +204,7 @@ TEST(EmailPrompt, RemembersAndForgetsReceiversAcrossOpeningsInTheRealStore) {
         << question;
     EXPECT_EQ(count, 1);
     EXPECT_EQ(field, L"");
-    EXPECT_EQ(state.sEmailReceiver, "");
+    EXPECT_EQ(receiver, "");
     EXPECT_EQ(store.GetSetting("Settings", "Email2", "none"), "none");
     EXPECT_EQ(store.GetSetting("Settings", "LastEmail", "none"), "none");
     RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
