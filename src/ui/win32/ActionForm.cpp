@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <type_traits>
 #include <utility>
 
 #include "platform/win32/WideString.h"
@@ -21,6 +22,8 @@ constexpr int kClientHeight = 4515;
 constexpr DWORD kFileNameCapacity = 32768;
 constexpr int kNoRootFolder = 1208;
 constexpr UINT_PTR kTreeSubclassId = 0x545256;
+
+using UniqueIdList = UniqueTaskMemory<std::remove_pointer_t<PIDLIST_ABSOLUTE>>;
 
 constexpr DWORD kTreeStyle =
     WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
@@ -268,30 +271,29 @@ std::string SelectFolder(HWND owner) {
 
 int BrowseFolder(HWND owner, int specialFolder, UINT flags, const std::wstring& title,
                  std::string& path) {
-    PIDLIST_ABSOLUTE root = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, specialFolder, &root))) {
+    PIDLIST_ABSOLUTE rootList = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, specialFolder, &rootList))) {
         return kNoRootFolder;
     }
+    const UniqueIdList root(rootList);
     // The picker talks to shell folders through COM: the program initialised it for this
     // thread at start.
     std::array<wchar_t, MAX_PATH> displayName{};
     BROWSEINFOW browse{};
     browse.hwndOwner = owner;
-    browse.pidlRoot = root;
+    browse.pidlRoot = root.get();
     browse.pszDisplayName = displayName.data();
     browse.lpszTitle = title.c_str();
     browse.ulFlags = flags;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    const UniqueIdList chosen(SHBrowseForFolderW(&browse));
     if (chosen == nullptr) {
         path.clear();
     } else {
         std::array<wchar_t, MAX_PATH> folder{};
-        path = SHGetPathFromIDListW(chosen, folder.data())
+        path = SHGetPathFromIDListW(chosen.get(), folder.data())
                    ? Narrow(folder.data())
                    : FolderPathFromDisplayName(Narrow(displayName.data()));
-        CoTaskMemFree(chosen);
     }
-    CoTaskMemFree(root);
     return 0;
 }
 
