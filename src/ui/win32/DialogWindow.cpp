@@ -34,7 +34,7 @@ UniqueFont CreateControlFont(ControlFont kind, UINT dpi) {
 // Disables the windows that wait for the dialog and returns them; only those that were enabled,
 // so that exactly these are enabled again afterwards. A hidden owner (the program may sit in the
 // notification area) waits too.
-std::vector<HWND> DisableWaitingWindows(HWND dialog, HWND owner, bool wholeProgram) {
+std::vector<HWND> DisableWaitingWindows(HWND owner, bool wholeProgram) {
     std::vector<HWND> candidates;
     if (wholeProgram) {
         EnumThreadWindows(
@@ -50,7 +50,7 @@ std::vector<HWND> DisableWaitingWindows(HWND dialog, HWND owner, bool wholeProgr
     candidates.push_back(owner);
     std::vector<HWND> disabled;
     for (HWND window : candidates) {
-        if (window != nullptr && window != dialog && EnableWindow(window, FALSE) == FALSE) {
+        if (window != nullptr && EnableWindow(window, FALSE) == FALSE) {
             disabled.push_back(window);
         }
     }
@@ -79,20 +79,20 @@ bool DialogWindow::RunModal(HWND owner, const std::string& caption, ModalTo moda
     }
     owner_ = owner;
     ended_ = false;
+    // Before the dialog exists, as a system modal dialog does it: the dialog takes the focus as
+    // it is created, and the windows that wait for it must be disabled by then.
+    const std::vector<HWND> disabled = DisableWaitingWindows(owner, modalTo == ModalTo::Program);
     const DialogTemplate dialogTemplate(Widen(caption));
-    if (CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate.Get(), owner,
-                                   &DialogWindow::DialogProc,
-                                   reinterpret_cast<LPARAM>(this)) == nullptr) {
-        fonts_ = {};
-        return false;
+    const bool created = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate.Get(),
+                                                    owner, &DialogWindow::DialogProc,
+                                                    reinterpret_cast<LPARAM>(this)) != nullptr;
+    if (created) {
+        // Shown and in front before the dialog's own step, which may set the focus.
+        ShowWindow(window_, SW_SHOW);
+        SetForegroundWindow(window_);
+        Shown();
+        PumpUntilEnded();
     }
-    const std::vector<HWND> disabled =
-        DisableWaitingWindows(window_, owner, modalTo == ModalTo::Program);
-    // Shown and in front before the dialog's own step, which may set the focus.
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    Shown();
-    PumpUntilEnded();
     // Before the dialog goes, so that the activation returns to the owner rather than to some
     // other program's window.
     for (HWND other : disabled) {
@@ -102,7 +102,7 @@ bool DialogWindow::RunModal(HWND owner, const std::string& caption, ModalTo moda
         DestroyWindow(window_);
     }
     fonts_ = {};
-    return true;
+    return created;
 }
 
 void DialogWindow::End() {
