@@ -113,8 +113,8 @@ bool App::Start(int showCommand) {
                                            *windowActions_, state_);
     hotkeys_ = std::make_unique<Hotkeys>(ListView1, *hotkeyPort_, *executor_, codePage_, state_);
     tray_ = std::make_unique<TrayIcon>(window, window_->OwnIcon(), *this);
-    searchDialog_ = std::make_unique<SearchDialog>(state_, codePage_);
-    emailDialog_ = std::make_unique<EmailDialog>(state_, store_);
+    searchDialog_ = std::make_unique<SearchDialog>(codePage_);
+    emailDialog_ = std::make_unique<EmailDialog>(store_);
 
     HookHotkeys(window, *hotkeys_);
     // After the hotkey hook, so that the icon's messages reach the tray first.
@@ -267,11 +267,11 @@ void App::Unload() {
 }
 
 void App::ShowSearchPrompt() {
-    searchDialog_->ShowModal(Window());
+    state_.sSearchQuery = searchDialog_->ShowModal(Window(), state_.sSearchEngine);
 }
 
 void App::ShowEmailPrompt() {
-    emailDialog_->ShowModal(Window());
+    state_.sEmailReceiver = emailDialog_->ShowModal(Window());
 }
 
 void App::RunPopupAction(const std::string& caption, const std::string& data) {

@@ -5,13 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <thread>
 
+#include "DialogDriver.h"
 #include "TestPrograms.h"
 #include "platform/win32/WideString.h"
 #include "platform/win32/Win32DriveProbe.h"
@@ -19,56 +17,17 @@
 namespace tessarin::win32 {
 namespace {
 
-using tessarin::testsupport::WaitFor;
-
-using Clock = std::chrono::steady_clock;
-
-std::string TextOf(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return Narrow(text);
-}
-
-// A visible dialog box that the given window owns: the refusal message or a file dialog.
-HWND OwnedDialog(HWND owner) {
-    for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box != nullptr;
-         box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
-        if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) {
-            return box;
-        }
-    }
-    return nullptr;
-}
+using testsupport::DriveDialog;
+using testsupport::OwnedDialog;
+using testsupport::WaitFor;
 
 class ActionFormTest : public ::testing::Test {
   protected:
-    // Shows the editor on this thread while `drive` works it from a second one. A drive that
-    // leaves the editor open is recorded and the editor cancelled, so no test can hang.
     bool Run(const std::function<void(HWND)>& drive) {
-        closedByItself_ = false;
-        std::thread driver([&] {
-            HWND dialog = nullptr;
-            WaitFor([&] {
-                dialog = FindWindowW(L"#32770", L"Tessarin v1.36");
-                return dialog != nullptr && IsWindowVisible(dialog);
-            });
-            if (dialog == nullptr) {
-                return;
-            }
-            drive(dialog);
-            closedByItself_ = WaitFor([&] { return !IsWindow(dialog); });
-            WaitFor([&] {
-                // A message box or file dialog left open holds the editor's thread.
-                if (HWND box = OwnedDialog(dialog)) {
-                    PostMessageW(box, WM_CLOSE, 0, 0);
-                } else {
-                    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                }
-                return !IsWindow(dialog);
-            });
-        });
-        const bool accepted = form_.ShowModal(nullptr, state_);
-        driver.join();
+        bool accepted = false;
+        run_ = DriveDialog(
+            L"Tessarin v1.36", ActionForm::kTreeId,
+            [&] { accepted = form_.ShowModal(nullptr, state_); }, drive);
         return accepted;
     }
 
@@ -130,7 +89,7 @@ class ActionFormTest : public ::testing::Test {
     CatalogueTree tree_ = FillActionTree(drives_);
     ActionForm form_{drives_};
     AppState state_;
-    std::atomic<bool> closedByItself_{false};
+    testsupport::DialogRun run_;
 };
 
 TEST_F(ActionFormTest, OpensOnFileFolderWithBoldRootsEverythingExpandedAndTheNodePictures) {
@@ -143,7 +102,7 @@ TEST_F(ActionFormTest, OpensOnFileFolderWithBoldRootsEverythingExpandedAndTheNod
     Run([&](HWND dialog) {
         const HWND tree = GetDlgItem(dialog, ActionForm::kTreeId);
         selected = SelectedPosition(dialog);
-        help = TextOf(GetDlgItem(dialog, ActionForm::kHelpId));
+        help = WindowText(GetDlgItem(dialog, ActionForm::kHelpId));
         openState = TreeView_GetItemState(tree, NodeAt(dialog, 1), TVIS_BOLD);
         displayState = TreeView_GetItemState(tree, NodeAt(dialog, PositionOf("Display")),
                                              TVIS_BOLD | TVIS_EXPANDED);
@@ -152,7 +111,7 @@ TEST_F(ActionFormTest, OpensOnFileFolderWithBoldRootsEverythingExpandedAndTheNod
         images = ImageList_GetImageCount(TreeView_GetImageList(tree, TVSIL_NORMAL));
         Click(dialog, ActionForm::kCancelId);
     });
-    EXPECT_TRUE(closedByItself_);
+    EXPECT_TRUE(run_.ClosedByItself);
     EXPECT_EQ(selected, 2);
     EXPECT_EQ(help.rfind("This will let you open a file or a folder.", 0), 0u) << help;
     EXPECT_EQ(openState, static_cast<UINT>(TVIS_BOLD));
@@ -190,7 +149,7 @@ TEST_F(ActionFormTest, OkHandsOverWhatTheChosenNodeAndFieldsMake) {
                          !IsWindowVisible(GetDlgItem(dialog, ActionForm::kCommandId));
             Click(dialog, ActionForm::kOkId);
         });
-        EXPECT_TRUE(closedByItself_) << c.node;
+        EXPECT_TRUE(run_.ClosedByItself) << c.node;
         EXPECT_TRUE(accepted) << c.node;
         EXPECT_EQ(pasteShown, c.field == ActionForm::kPasteId) << c.node;
         EXPECT_EQ(state_.EditActionType, c.type) << c.node;
@@ -212,11 +171,11 @@ TEST_F(ActionFormTest, ARefusedOkShowsTheMessageAndKeepsTheDialogAndItsFields) {
         if (box == nullptr) {
             return;
         }
-        message = TextOf(box) + "|" + TextOf(GetDlgItem(box, 0xFFFF));
+        message = WindowText(box) + "|" + WindowText(GetDlgItem(box, 0xFFFF));
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         WaitFor([&] { return !IsWindow(box); });
         stayed = IsWindow(dialog) == TRUE;
-        kept = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
+        kept = WindowText(GetDlgItem(dialog, ActionForm::kCommandId));
         Type(dialog, ActionForm::kCommandId, "C:\\Tools\\app.exe");
         Click(dialog, ActionForm::kOkId);
     });
@@ -245,7 +204,7 @@ TEST_F(ActionFormTest, CancelTheCloseBoxAndACategoryHandNothingOver) {
     for (const Case& c : cases) {
         state_.EditActionType = "stale";
         EXPECT_FALSE(Run(c.close)) << c.name;
-        EXPECT_TRUE(closedByItself_) << c.name;
+        EXPECT_TRUE(run_.ClosedByItself) << c.name;
         EXPECT_EQ(state_.EditActionType, "") << c.name;
     }
 }
@@ -272,9 +231,9 @@ TEST_F(ActionFormTest, EditingPreselectsTheNodeAndFillsTheFields) {
         std::string paste;
         Run([&](HWND dialog) {
             selected = SelectedPosition(dialog);
-            label1 = TextOf(GetDlgItem(dialog, ActionForm::kLabel1Id));
-            command = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
-            paste = TextOf(GetDlgItem(dialog, ActionForm::kPasteId));
+            label1 = WindowText(GetDlgItem(dialog, ActionForm::kLabel1Id));
+            command = WindowText(GetDlgItem(dialog, ActionForm::kCommandId));
+            paste = WindowText(GetDlgItem(dialog, ActionForm::kPasteId));
             Click(dialog, ActionForm::kOkId);
         });
         EXPECT_EQ(selected, PositionOf(c.node)) << c.node;
@@ -298,7 +257,7 @@ TEST_F(ActionFormTest, TheKeyboardChoosesANodeAsAClickDoes) {
         PostMessageW(tree, WM_KEYUP, VK_DOWN, static_cast<LPARAM>(0xC0000001));
         WaitFor([&] {
             selected = SelectedPosition(dialog);
-            command = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
+            command = WindowText(GetDlgItem(dialog, ActionForm::kCommandId));
             return selected == 3 && command == "N/A";
         });
         Click(dialog, ActionForm::kOkId);
@@ -324,7 +283,7 @@ TEST_F(ActionFormTest, ACancelledFileDialogEmptiesTheFieldAndSwallowsTheNextNode
             PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
             std::string field;
             WaitFor([&] {
-                return (field = TextOf(GetDlgItem(dialog, ActionForm::kCommandId))).empty();
+                return (field = WindowText(GetDlgItem(dialog, ActionForm::kCommandId))).empty();
             });
             afterBrowse += field;
         };
@@ -343,12 +302,12 @@ TEST_F(ActionFormTest, ACancelledFileDialogEmptiesTheFieldAndSwallowsTheNextNode
         Type(dialog, ActionForm::kCommandId, "typed");
         ClickNode(dialog, PositionOf("URL"));
         WaitFor([&] {
-            afterClickOnChosen = TextOf(GetDlgItem(dialog, ActionForm::kCommandId));
+            afterClickOnChosen = WindowText(GetDlgItem(dialog, ActionForm::kCommandId));
             return afterClickOnChosen.empty();
         });
         Click(dialog, ActionForm::kCancelId);
     });
-    EXPECT_TRUE(closedByItself_);
+    EXPECT_TRUE(run_.ClosedByItself);
     EXPECT_EQ(afterBrowse, "");
     EXPECT_EQ(afterFirstClick, 2);
     EXPECT_EQ(afterSecondClick, PositionOf("URL"));

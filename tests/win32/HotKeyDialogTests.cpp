@@ -6,31 +6,24 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "DialogDriver.h"
 #include "TestPrograms.h"
 #include "platform/win32/Win32CodePage.h"
 
 namespace tessarin::win32 {
 namespace {
 
-using tessarin::testsupport::WaitFor;
+using testsupport::DriveDialog;
+using testsupport::WaitFor;
 
 using testsupport::SendKeys;
 using Keys = std::vector<UINT>;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kOwnerHotkeyId = 0x2323;
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
 
 class HotKeyDialogTest : public ::testing::Test {
   protected:
@@ -54,38 +47,11 @@ class HotKeyDialogTest : public ::testing::Test {
         }
     }
 
-    // Shows the dialog on this thread while `drive` works it from a second one, once the
-    // dialog is in front with the keyboard focus in its field. A drive must end the dialog; one
-    // that leaves it open is recorded and the dialog cancelled, so no test can hang.
     std::string Run(const std::function<void(HWND)>& drive) {
-        const DWORD uiThread = GetCurrentThreadId();
-        ready_ = closedByItself_ = false;
-        std::thread driver([&] {
-            HWND dialog = nullptr;
-            WaitFor([&] {
-                dialog = FindWindowW(L"#32770", L"Register Hotkey");
-                return dialog != nullptr;
-            });
-            if (dialog == nullptr) {
-                return;
-            }
-            ready_ = WaitFor([&] {
-                GUITHREADINFO info{};
-                info.cbSize = sizeof(info);
-                return GetGUIThreadInfo(uiThread, &info) &&
-                       info.hwndFocus == GetDlgItem(dialog, HotKeyDialog::kText1Id) &&
-                       GetForegroundWindow() == dialog;
-            });
-            if (ready_) {
-                drive(dialog);
-                closedByItself_ = WaitFor([&] { return !IsWindow(dialog); });
-            }
-            if (IsWindow(dialog)) {
-                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            }
-        });
-        const std::string answer = dialog_.ShowModal(owner_);
-        driver.join();
+        std::string answer;
+        run_ = DriveDialog(
+            L"Register Hotkey", HotKeyDialog::kText1Id, [&] { answer = dialog_.ShowModal(owner_); },
+            drive);
         return answer;
     }
 
@@ -102,8 +68,7 @@ class HotKeyDialogTest : public ::testing::Test {
     HWND owner_ = nullptr;
     Win32CodePage codePage_;
     HotKeyDialog dialog_{codePage_};
-    std::atomic<bool> ready_{false};
-    std::atomic<bool> closedByItself_{false};
+    testsupport::DialogRun run_;
     std::atomic<int> hotkeysSeen_{0};
 };
 
@@ -133,8 +98,8 @@ TEST_F(HotKeyDialogTest, TypedCombinationsBecomeTheAnswer) {
             }
         });
         EXPECT_TRUE(sent) << c.name;
-        EXPECT_TRUE(ready_) << c.name << ": the dialog never had the keyboard focus";
-        EXPECT_TRUE(closedByItself_) << c.name << ": the dialog stayed open";
+        EXPECT_TRUE(run_.Ready) << c.name << ": the dialog never had the keyboard focus";
+        EXPECT_TRUE(run_.ClosedByItself) << c.name << ": the dialog stayed open";
         EXPECT_EQ(answer, c.answer) << c.name;
     }
 }
@@ -161,7 +126,7 @@ TEST_F(HotKeyDialogTest, ButtonsAndCloseBoxAnswerAndTheOwnerIsDisabledMeanwhile)
                 SendMessageW(GetDlgItem(dialog, c.button), BM_CLICK, 0, 0);
             }
         });
-        EXPECT_TRUE(closedByItself_) << c.name;
+        EXPECT_TRUE(run_.ClosedByItself) << c.name;
         EXPECT_EQ(answer, c.answer) << c.name;
         EXPECT_TRUE(ownerDisabled) << c.name;
         EXPECT_TRUE(IsWindowEnabled(owner_)) << c.name;
@@ -176,7 +141,7 @@ TEST_F(HotKeyDialogTest, QuitEndsTheDialogAndReachesTheOuterLoop) {
         PostThreadMessageW(uiThread, WM_QUIT, 7, 0);
     });
     MSG quit{};
-    EXPECT_TRUE(closedByItself_);
+    EXPECT_TRUE(run_.ClosedByItself);
     EXPECT_EQ(answer, "");
     ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 7u);
@@ -184,18 +149,18 @@ TEST_F(HotKeyDialogTest, QuitEndsTheDialogAndReachesTheOuterLoop) {
 
 // The layout is given in twips and scaled to the dialog's DPI.
 TEST_F(HotKeyDialogTest, TheFieldSitsAtItsTwipsUnderTheCaption) {
-    std::wstring caption;
+    std::string caption;
     RECT field{};
     int dpi = 0;
     Run([&](HWND dialog) {
-        caption = TextOf(dialog);
+        caption = WindowText(dialog);
         dpi = static_cast<int>(GetDpiForWindow(dialog));
         GetWindowRect(GetDlgItem(dialog, HotKeyDialog::kText1Id), &field);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&field), 2);
         SendMessageW(GetDlgItem(dialog, HotKeyDialog::kCancelButtonId), BM_CLICK, 0, 0);
     });
-    ASSERT_TRUE(ready_);
-    EXPECT_EQ(caption, L"Register Hotkey");
+    ASSERT_TRUE(run_.Ready);
+    EXPECT_EQ(caption, "Register Hotkey");
     const auto px = [dpi](LONG twips) { return MulDiv(twips, dpi, 1440); };
     EXPECT_EQ(field.left, px(360));
     EXPECT_EQ(field.top, px(840));
@@ -218,12 +183,12 @@ TEST_F(HotKeyDialogTest, HotkeysRunWhileTheDialogIsOpenAndNeverReachTheField) {
 
 TEST_F(HotKeyDialogTest, EachOpeningStartsWithAnEmptyField) {
     EXPECT_EQ(Run([](HWND) { SendKeys({VK_MENU, 'A'}); }), "ALT + A");
-    std::wstring field = L"unread";
+    std::string field = "unread";
     const std::string answer = Run([&](HWND dialog) {
-        field = TextOf(GetDlgItem(dialog, HotKeyDialog::kText1Id));
+        field = WindowText(GetDlgItem(dialog, HotKeyDialog::kText1Id));
         SendKeys({VK_ESCAPE});
     });
-    EXPECT_EQ(field, L"");
+    EXPECT_EQ(field, "");
     EXPECT_EQ(answer, "");
 }
 

@@ -1,16 +1,15 @@
 // The two prompts for real: their own modal loop, text typed or set from a second thread, their
-// buttons, Enter, Escape and the close box, and what they leave in the app state and the store.
+// buttons, Enter, Escape and the close box, the answer they return and what they leave in the
+// store.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <functional>
 #include <string>
-#include <thread>
 
+#include "DialogDriver.h"
 #include "TestPrograms.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32SettingsStore.h"
@@ -20,51 +19,12 @@
 namespace tessarin::win32 {
 namespace {
 
-using tessarin::testsupport::WaitFor;
+using testsupport::DriveDialog;
+using testsupport::WaitFor;
 
 using testsupport::SendKeys;
 
 constexpr wchar_t kApplicationKey[] = L"Software\\Tessarin Prompt Tests";
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    return {text, static_cast<std::size_t>(GetWindowTextW(window, text, 256))};
-}
-
-// Shows a prompt on this thread while `drive` works it from a second one, once it is in front
-// with the focus in `fieldId` (or the edit field inside it). A prompt left open is cancelled, so
-// no test can hang; the result says whether it was ready and then closed by itself.
-bool RunPrompt(const wchar_t* caption, int fieldId, const std::function<void()>& show,
-               const std::function<void(HWND)>& drive) {
-    const DWORD uiThread = GetCurrentThreadId();
-    bool closedByItself = false;
-    std::thread driver([&] {
-        HWND dialog = nullptr;
-        const bool ready = WaitFor([&] {
-            dialog = FindWindowW(L"#32770", caption);
-            GUITHREADINFO info{};
-            info.cbSize = sizeof(info);
-            const HWND field = GetDlgItem(dialog, fieldId);
-            return dialog != nullptr && GetGUIThreadInfo(uiThread, &info) &&
-                   (info.hwndFocus == field || GetParent(info.hwndFocus) == field) &&
-                   GetForegroundWindow() == dialog;
-        });
-        if (ready) {
-            drive(dialog);
-            closedByItself = WaitFor([&] { return !IsWindow(dialog); });
-        }
-        // An unanswered question would hold the prompt open even after its Cancel.
-        if (const HWND box = FindWindowW(L"#32770", L"Delete Confirmation."); box != nullptr) {
-            PostMessageW(box, WM_COMMAND, IDNO, 0);
-        }
-        if (IsWindow(dialog)) {
-            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-    });
-    show();
-    driver.join();
-    return closedByItself;
-}
 
 enum class Close { OK, Enter, Cancel, Escape, CloseBox };
 
@@ -85,61 +45,59 @@ TEST(SearchPrompt, AnswersTheEncodedQueryOnlyThroughOK) {
         const char* query;
     } cases[] = {
         {L" a-b ", Close::OK, "%20a%2Db%20"},
-        {L"x y", Close::Enter, "x%20y"},
-        {L"   ", Close::Enter, ""},
+        // Cancel and the close box follow accepted queries: no answer outlives its showing.
         {L"x", Close::Cancel, ""},
-        {L"x", Close::Escape, ""},
+        {L"x y", Close::Enter, "x%20y"},
         {L"x", Close::CloseBox, ""},
+        {L"   ", Close::Enter, ""},
+        {L"x", Close::Escape, ""},
     };
-    AppState state;
     Win32CodePage codePage;
-    SearchDialog prompt(state, codePage);
+    SearchDialog prompt(codePage);
     for (const auto& c : cases) {
-        state.sSearchEngine = "Yahoo";
-        state.sSearchQuery = "stale";
-        EXPECT_TRUE(RunPrompt(
+        std::string query = "unanswered";
+        const testsupport::DialogRun run = DriveDialog(
             L"Enter Yahoo Search Query", SearchDialog::kTextSearchId,
-            [&] { prompt.ShowModal(nullptr); },
+            [&] { query = prompt.ShowModal(nullptr, "Yahoo"); },
             [&](HWND dialog) {
                 SetWindowTextW(GetDlgItem(dialog, SearchDialog::kTextSearchId), c.typed);
                 Finish(dialog, c.how);
-            }))
-            << c.typed;
-        EXPECT_EQ(state.sSearchQuery, c.query) << c.typed;
+            });
+        EXPECT_TRUE(run.ClosedByItself) << c.typed;
+        EXPECT_EQ(query, c.query) << c.typed;
     }
 
     // A second search started from the prompt's loop, as by a hotkey, gets no query of its own
     // and leaves the open prompt working.
     static SearchDialog* const open = &prompt;
-    static AppState* const shared = &state;
     static std::atomic<bool> nestedAnswered{false};
     SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR timer, DWORD) {
         KillTimer(nullptr, timer);
-        shared->sSearchQuery = "stale";
-        open->ShowModal(nullptr);
-        nestedAnswered = shared->sSearchQuery.empty();
+        nestedAnswered = open->ShowModal(nullptr, "Google").empty();
     });
-    EXPECT_TRUE(RunPrompt(
+    std::string query;
+    const testsupport::DialogRun run = DriveDialog(
         L"Enter Yahoo Search Query", SearchDialog::kTextSearchId,
-        [&] { prompt.ShowModal(nullptr); },
+        [&] { query = prompt.ShowModal(nullptr, "Yahoo"); },
         [&](HWND dialog) {
             WaitFor([] { return nestedAnswered.load(); });
             SetWindowTextW(GetDlgItem(dialog, SearchDialog::kTextSearchId), L"a");
             Finish(dialog, Close::OK);
-        }));
+        });
+    EXPECT_TRUE(run.ClosedByItself);
     EXPECT_TRUE(nestedAnswered);
-    EXPECT_EQ(state.sSearchQuery, "a");
+    EXPECT_EQ(query, "a");
 }
 
 // Waits for the removal question, answers it and returns its texts.
-std::wstring AnswerRemoval(int answer) {
+std::string AnswerRemoval(int answer) {
     HWND box = nullptr;
     WaitFor([&] { return (box = FindWindowW(L"#32770", L"Delete Confirmation.")) != nullptr; });
-    std::wstring texts;
+    std::string texts;
     EnumChildWindows(
         box,
         [](HWND child, LPARAM all) {
-            *reinterpret_cast<std::wstring*>(all) += TextOf(child) + L"|";
+            *reinterpret_cast<std::string*>(all) += WindowText(child) + "|";
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&texts));
@@ -153,62 +111,64 @@ TEST(EmailPrompt, RemembersAndForgetsReceiversAcrossOpeningsInTheRealStore) {
         const wchar_t* typed;
         Close how;
         const char* receiver;
-        const wchar_t* shownFirst;  // "LastEmail" as the previous openings left it
+        const char* shownFirst;  // "LastEmail" as the previous openings left it
         const char* slot2;
     } cases[] = {
-        {L"  bob@x.test  ", Close::Enter, "bob@x.test", L"", ""},
-        {L"Bob@x.test", Close::OK, "Bob@x.test", L"bob@x.test", "Bob@x.test"},
-        {L"bob@x.test", Close::OK, "bob@x.test", L"Bob@x.test", "Bob@x.test"},
-        {L"new", Close::Cancel, "", L"Bob@x.test", "Bob@x.test"},
-        {L"new", Close::Escape, "", L"Bob@x.test", "Bob@x.test"},
-        {L"new", Close::CloseBox, "", L"Bob@x.test", "Bob@x.test"},
+        {L"  bob@x.test  ", Close::Enter, "bob@x.test", "", ""},
+        {L"Bob@x.test", Close::OK, "Bob@x.test", "bob@x.test", "Bob@x.test"},
+        {L"bob@x.test", Close::OK, "bob@x.test", "Bob@x.test", "Bob@x.test"},
+        {L"new", Close::Cancel, "", "Bob@x.test", "Bob@x.test"},
+        {L"new", Close::Escape, "", "Bob@x.test", "Bob@x.test"},
+        {L"new", Close::CloseBox, "", "Bob@x.test", "Bob@x.test"},
     };
     RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
-    AppState state;
     Win32SettingsStore store("Tessarin Prompt Tests");
+    EmailDialog prompt(store);  // one for all openings, as the program has
     for (const auto& c : cases) {
-        std::wstring shown;
+        std::string shown;
         DWORD selection = 0;
-        state.sEmailReceiver = "stale";
-        EXPECT_TRUE(RunPrompt(
+        std::string receiver = "unanswered";
+        const testsupport::DialogRun run = DriveDialog(
             L"Tessarin v1.36", EmailDialog::kComboEmailId,
-            [&] { EmailDialog(state, store).ShowModal(nullptr); },
+            [&] { receiver = prompt.ShowModal(nullptr); },
             [&](HWND dialog) {
                 const HWND combo = GetDlgItem(dialog, EmailDialog::kComboEmailId);
-                shown = TextOf(combo);
+                shown = WindowText(combo);
                 selection = static_cast<DWORD>(SendMessageW(combo, CB_GETEDITSEL, 0, 0));
                 SetWindowTextW(combo, c.typed);
                 Finish(dialog, c.how);
-            }))
-            << c.typed;
+            });
+        EXPECT_TRUE(run.ClosedByItself) << c.typed;
         EXPECT_EQ(shown, c.shownFirst) << c.typed;
         EXPECT_EQ(selection, static_cast<DWORD>(shown.size() << 16)) << c.typed;
-        EXPECT_EQ(state.sEmailReceiver, c.receiver) << c.typed;
+        EXPECT_EQ(receiver, c.receiver) << c.typed;
         EXPECT_EQ(store.GetSetting("Settings", "Email1", ""), "bob@x.test") << c.typed;
         EXPECT_EQ(store.GetSetting("Settings", "Email2", ""), c.slot2) << c.typed;
     }
 
     // Removing the last one keeps the prompt open, reloaded, with nothing in the edit field.
-    std::wstring question;
+    std::string question;
     LRESULT count = 0;
-    std::wstring field = L"unread";
-    EXPECT_TRUE(RunPrompt(
+    std::string field = "unread";
+    std::string receiver = "unanswered";
+    const testsupport::DialogRun run = DriveDialog(
         L"Tessarin v1.36", EmailDialog::kComboEmailId,
-        [&] { EmailDialog(state, store).ShowModal(nullptr); },
+        [&] { receiver = prompt.ShowModal(nullptr); },
         [&](HWND dialog) {
             const HWND combo = GetDlgItem(dialog, EmailDialog::kComboEmailId);
             PostMessageW(dialog, WM_COMMAND, EmailDialog::kCommand1Id, 0);
             question = AnswerRemoval(IDYES);
             WaitFor([&] { return SendMessageW(combo, CB_GETCOUNT, 0, 0) == 1; });
             count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-            field = TextOf(combo);
+            field = WindowText(combo);
             Finish(dialog, Close::OK);
-        }));
-    EXPECT_NE(question.find(L"|Are you sure you want to delete Bob@x.test ?|"), std::wstring::npos)
+        });
+    EXPECT_TRUE(run.ClosedByItself);
+    EXPECT_NE(question.find("|Are you sure you want to delete Bob@x.test ?|"), std::string::npos)
         << question;
     EXPECT_EQ(count, 1);
-    EXPECT_EQ(field, L"");
-    EXPECT_EQ(state.sEmailReceiver, "");
+    EXPECT_EQ(field, "");
+    EXPECT_EQ(receiver, "");
     EXPECT_EQ(store.GetSetting("Settings", "Email2", "none"), "none");
     EXPECT_EQ(store.GetSetting("Settings", "LastEmail", "none"), "none");
     RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);

@@ -6,34 +6,15 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <type_traits>
 #include <utility>
 
 #include "platform/win32/WideString.h"
-#include "ui/win32/DialogPlacement.h"
-#include "ui/win32/ModalLoop.h"
 #include "ui/win32/NodeIcons.h"
 
 namespace tessarin::win32 {
 namespace {
 
-struct Twips {
-    int Left;
-    int Top;
-    int Width;
-    int Height;
-};
-
-constexpr Twips kTreeView1 = {360, 240, 4215, 4095};
-constexpr Twips kLabel1 = {4800, 240, 2760, 195};
-constexpr Twips kTextCommand = {4800, 480, 2775, 285};
-constexpr Twips kTextPaste = {4800, 480, 2775, 1575};
-constexpr Twips kCmdBrowseFile = {4920, 840, 1215, 375};
-constexpr Twips kCmdBrowseFolder = {6240, 840, 1335, 375};
-constexpr Twips kLabel2 = {4800, 1440, 2760, 195};
-constexpr Twips kTextParamters = {4800, 1680, 2775, 285};
-constexpr Twips kCmdOk = {5040, 2280, 1095, 375};
-constexpr Twips kCmdCancel = {6360, 2280, 1095, 375};
-constexpr Twips kTextActionHelp = {4800, 2760, 2775, 1575};
 constexpr int kClientWidth = 7770;
 constexpr int kClientHeight = 4515;
 
@@ -42,31 +23,32 @@ constexpr DWORD kFileNameCapacity = 32768;
 constexpr int kNoRootFolder = 1208;
 constexpr UINT_PTR kTreeSubclassId = 0x545256;
 
-// A dialog without controls: they are created at the window's DPI in WM_INITDIALOG, where their
-// positions in twips can be converted exactly.
-struct alignas(4) EmptyDialogTemplate {
-    DLGTEMPLATE Header;
-    WORD Menu;
-    WORD WindowClass;
-    wchar_t Title[15];
+using UniqueIdList = UniqueTaskMemory<std::remove_pointer_t<PIDLIST_ABSOLUTE>>;
+
+constexpr DWORD kTreeStyle =
+    WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+constexpr DWORD kBoxStyle = WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL;
+constexpr DWORD kLabelStyle = SS_LEFT | SS_NOPREFIX;
+
+// In this order for the tab order. Node texts stay as built: OK recognises a node by its text.
+constexpr DialogControl kControls[] = {
+    {ActionForm::kTreeId, WC_TREEVIEWW, "", kTreeStyle, {360, 240, 4215, 4095}, WS_EX_CLIENTEDGE},
+    Label(ActionForm::kLabel1Id, "", {4800, 240, 2760, 195}, kLabelStyle),
+    Field(ActionForm::kCommandId, ES_AUTOHSCROLL, {4800, 480, 2775, 285}),
+    Field(ActionForm::kPasteId, kBoxStyle | ES_WANTRETURN, {4800, 480, 2775, 1575}),
+    PushButton(ActionForm::kBrowseFileId, "Browse File", {4920, 840, 1215, 375}),
+    PushButton(ActionForm::kBrowseFolderId, "Browse Folder", {6240, 840, 1335, 375}),
+    Label(ActionForm::kLabel2Id, "", {4800, 1440, 2760, 195}, kLabelStyle),
+    Field(ActionForm::kParametersId, ES_AUTOHSCROLL, {4800, 1680, 2775, 285}),
+    PushButton(IDOK, "OK", {5040, 2280, 1095, 375}),
+    PushButton(IDCANCEL, "Cancel", {6360, 2280, 1095, 375}),
+    // Read-only: typing must not change the help.
+    Field(ActionForm::kHelpId, kBoxStyle | ES_READONLY, {4800, 2760, 2775, 1575}),
 };
-
-const EmptyDialogTemplate kTemplate = {
-    {static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME), 0, 0, 0, 0, 0, 0},
-    0,
-    0,
-    L"Tessarin v1.36"};
-
-std::string TextOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return Narrow(text);
-}
 
 // Puts a text in only when it differs, so the caret of a field being typed in stays put.
 void PutText(HWND window, const std::string& text) {
-    if (TextOf(window) != text) {
+    if (WindowText(window) != text) {
         SetWindowTextW(window, Widen(text).c_str());
     }
 }
@@ -79,109 +61,45 @@ void PutControl(HWND window, const EditorControl& control) {
 
 }  // namespace
 
-ActionForm::~ActionForm() {
-    if (dialog_ != nullptr) {
-        DestroyWindow(dialog_);
-    }
-    ReleaseResources();
-}
+ActionForm::ActionForm(const DriveProbe& drives)
+    : DialogWindow(kControls, kClientWidth, kClientHeight), drives_(drives) {}
 
 bool ActionForm::ShowModal(HWND owner, AppState& state) {
-    if (dialog_ != nullptr) {
+    if (Showing()) {
         return false;
     }
     editor_.emplace(FillActionTree(drives_));
     editor_->Load(state);
     state_ = &state;
-    owner_ = owner;
-    finished_ = false;
-    const HWND dialog =
-        CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &kTemplate.Header, owner,
-                                   &ActionForm::DialogProc, reinterpret_cast<LPARAM>(this));
-    if (dialog == nullptr) {
-        ReleaseResources();
-        return false;
+    accepted_ = false;
+    RunModal(owner, kEditorTitle, ModalTo::Owner);
+    if (!accepted_) {
+        ActionEditor::Cancel(state);
     }
-    RunModalLoop(
-        dialog, owner, [&] { return dialog_ == nullptr || finished_; },
-        [&] { ActionEditor::Cancel(state); });
-    if (dialog_ != nullptr) {
-        DestroyWindow(dialog_);
-    }
-    ReleaseResources();
+    imageList1_.reset();
     state_ = nullptr;
     return !state.EditActionType.empty();
 }
 
-INT_PTR CALLBACK ActionForm::DialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                        LPARAM lParam) noexcept {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<ActionForm*>(lParam)->dialog_ = dialog;
-    }
-    auto* self = reinterpret_cast<ActionForm*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self == nullptr || self->dialog_ == nullptr) {
-        return FALSE;
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // Only a failed allocation can get here; the dialog stays as it was.
-        return FALSE;
-    }
+void ActionForm::Created() {
+    SetWindowSubclass(Tree(), &ActionForm::TreeProc, kTreeSubclassId,
+                      reinterpret_cast<DWORD_PTR>(this));
+    FillTree();
+    Render();
+    SetFocus(Tree());
 }
 
-INT_PTR ActionForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG: {
-            const UINT dpi = GetDpiForWindow(dialog_);
-            CreateControls();
-            UseDpiResources(dpi);
-            Layout(dpi, nullptr);
-            FillTree();
-            Render();
-            SetFocus(treeView1_);
-            return FALSE;  // the focus is set
+void ActionForm::Notify(const NMHDR& header) {
+    if (header.hwndFrom == Tree() && header.code == TVN_SELCHANGEDW && !selecting_) {
+        const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
+        NodeChosen(static_cast<std::int32_t>(change.itemNew.lParam));
+    } else if (header.hwndFrom == Tree() && header.code == NM_CLICK) {
+        // A click on the node already chosen changes no selection, so the tree reports it only
+        // here; a click on another node is reported by the selection change that follows.
+        const HTREEITEM clicked = NodeAtPress();
+        if (clicked != nullptr && clicked == TreeView_GetSelection(Tree())) {
+            NodeChosen(PositionOf(clicked));
         }
-        case WM_COMMAND:
-            if (HandleCommand(LOWORD(wParam), HIWORD(wParam))) {
-                // A click sent from another thread (BM_CLICK) is handled inside GetMessage,
-                // which then goes on waiting; the loop must wake up to see the dialog has ended.
-                PostMessageW(dialog_, WM_NULL, 0, 0);
-                return TRUE;
-            }
-            return FALSE;
-        case WM_NOTIFY: {
-            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->hwndFrom == treeView1_ && header->code == TVN_SELCHANGEDW && !selecting_) {
-                const auto* change = reinterpret_cast<const NMTREEVIEWW*>(lParam);
-                NodeChosen(static_cast<std::int32_t>(change->itemNew.lParam));
-            } else if (header->hwndFrom == treeView1_ && header->code == NM_CLICK) {
-                // A click on the node already chosen changes no selection, so the tree reports
-                // it only here; a click on another node is reported by the selection change
-                // that follows.
-                const HTREEITEM clicked = NodeAtPress();
-                if (clicked != nullptr && clicked == TreeView_GetSelection(treeView1_)) {
-                    NodeChosen(PositionOf(clicked));
-                }
-            }
-            return FALSE;  // the tree goes on with its own handling of the click
-        }
-        case WM_DPICHANGED:
-            UseDpiResources(HIWORD(wParam));
-            Layout(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-            return TRUE;
-        case WM_DESTROY:
-            // Also when the owner goes first and takes the dialog with it: nothing is handed
-            // over, as EditActionType was emptied when the editor opened.
-            finished_ = true;
-            dialog_ = treeView1_ = label1_ = textCommand_ = textPaste_ = nullptr;
-            cmdBrowseFile_ = cmdBrowseFolder_ = label2_ = textParamters_ = nullptr;
-            cmdOk_ = cmdCancel_ = textActionHelp_ = nullptr;
-            nodes_.clear();
-            return FALSE;
-        default:
-            return FALSE;
     }
 }
 
@@ -198,69 +116,23 @@ LRESULT CALLBACK ActionForm::TreeProc(HWND tree, UINT message, WPARAM wParam, LP
     return DefSubclassProc(tree, message, wParam, lParam);
 }
 
-// True when the command ended the dialog.
-bool ActionForm::HandleCommand(int id, int code) {
-    switch (id) {
-        case kOkId:
-            CmdOk();
-            return finished_;
-        case kCancelId:
-            ActionEditor::Cancel(*state_);
-            Finish();
-            return true;
-        case kBrowseFileId:
-            if (code == BN_CLICKED) {
-                CmdBrowseFile();
-            }
-            return false;
-        case kBrowseFolderId:
-            if (code == BN_CLICKED) {
-                SyncFields();
-                editor_->FolderBrowsed(SelectFolder(dialog_));
-                Render();
-            }
-            return false;
-        default:
-            return false;
+void ActionForm::Command(int id, int code) {
+    if (id == kOkId) {
+        CmdOk();
+    } else if (id == kCancelId) {
+        End();
+    } else if (id == kBrowseFileId && code == BN_CLICKED) {
+        CmdBrowseFile();
+    } else if (id == kBrowseFolderId && code == BN_CLICKED) {
+        SyncFields();
+        editor_->FolderBrowsed(SelectFolder(Window()));
+        Render();
     }
-}
-
-void ActionForm::CreateControls() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const auto create = [this, instance](DWORD exStyle, const wchar_t* windowClass, DWORD style,
-                                         int id, const wchar_t* text = L"") {
-        return CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                               0, dialog_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               instance, nullptr);
-    };
-    // Node texts stay as built: OK recognises a node by its text.
-    treeView1_ = create(
-        WS_EX_CLIENTEDGE, WC_TREEVIEWW,
-        WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS, kTreeId);
-    SetWindowSubclass(treeView1_, &ActionForm::TreeProc, kTreeSubclassId,
-                      reinterpret_cast<DWORD_PTR>(this));
-    label1_ = create(0, L"STATIC", SS_LEFT | SS_NOPREFIX, kLabel1Id);
-    textCommand_ = create(WS_EX_CLIENTEDGE, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kCommandId);
-    textPaste_ =
-        create(WS_EX_CLIENTEDGE, L"EDIT",
-               WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, kPasteId);
-    cmdBrowseFile_ =
-        create(0, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kBrowseFileId, L"Browse File");
-    cmdBrowseFolder_ =
-        create(0, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kBrowseFolderId, L"Browse Folder");
-    label2_ = create(0, L"STATIC", SS_LEFT | SS_NOPREFIX, kLabel2Id);
-    textParamters_ = create(WS_EX_CLIENTEDGE, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kParametersId);
-    cmdOk_ = create(0, L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOkId, L"OK");
-    cmdCancel_ = create(0, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kCancelId, L"Cancel");
-    // Read-only: typing must not change the help.
-    textActionHelp_ =
-        create(WS_EX_CLIENTEDGE, L"EDIT",
-               WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, kHelpId);
 }
 
 void ActionForm::FillTree() {
     selecting_ = true;
-    TreeView_DeleteAllItems(treeView1_);
+    TreeView_DeleteAllItems(Tree());
     nodes_.clear();
     std::map<std::string, HTREEITEM> byKey;
     const CatalogueTree& tree = editor_->Tree();
@@ -278,18 +150,18 @@ void ActionForm::FillTree() {
         insert.item.lParam = static_cast<LPARAM>(i + 1);
         insert.item.stateMask = TVIS_BOLD;
         insert.item.state = IsBoldNode(node) ? TVIS_BOLD : 0;
-        const HTREEITEM item = TreeView_InsertItem(treeView1_, &insert);
+        const HTREEITEM item = TreeView_InsertItem(Tree(), &insert);
         nodes_.push_back(item);
         if (!node.Key.empty()) {
             byKey.emplace(node.Key, item);
         }
     }
     for (HTREEITEM item : nodes_) {
-        TreeView_Expand(treeView1_, item, TVE_EXPAND);
+        TreeView_Expand(Tree(), item, TVE_EXPAND);
     }
     selecting_ = false;
     if (!nodes_.empty()) {
-        TreeView_EnsureVisible(treeView1_, nodes_.front());
+        TreeView_EnsureVisible(Tree(), nodes_.front());
     }
     SelectNode(editor_->Selected());
 }
@@ -299,14 +171,14 @@ void ActionForm::SelectNode(std::int32_t position) {
         return;
     }
     selecting_ = true;
-    TreeView_SelectItem(treeView1_, nodes_[static_cast<std::size_t>(position) - 1]);
+    TreeView_SelectItem(Tree(), nodes_[static_cast<std::size_t>(position) - 1]);
     selecting_ = false;
 }
 
 HTREEITEM ActionForm::NodeAtPress() const {
     TVHITTESTINFO hit{};
     hit.pt = pressedAt_;
-    const HTREEITEM item = TreeView_HitTest(treeView1_, &hit);
+    const HTREEITEM item = TreeView_HitTest(Tree(), &hit);
     // Only the picture and the text are the node; the space beside them and the expand button
     // are not.
     return (hit.flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL)) != 0 ? item : nullptr;
@@ -328,35 +200,36 @@ void ActionForm::NodeChosen(std::int32_t position) {
 
 void ActionForm::Render() {
     const EditorView& view = editor_->View();
-    PutText(label1_, view.Label1);
-    PutText(label2_, view.Label2);
+    PutText(Control(kLabel1Id), view.Label1);
+    PutText(Control(kLabel2Id), view.Label2);
     // The paste box covers the second label as it covers the fields.
-    ShowWindow(label2_, view.Paste.Visible ? SW_HIDE : SW_SHOWNA);
-    for (HWND button : {cmdBrowseFile_, cmdBrowseFolder_}) {
+    ShowWindow(Control(kLabel2Id), view.Paste.Visible ? SW_HIDE : SW_SHOWNA);
+    for (HWND button : {Control(kBrowseFileId), Control(kBrowseFolderId)}) {
         EnableWindow(button, view.Browse.Enabled ? TRUE : FALSE);
         ShowWindow(button, view.Browse.Visible ? SW_SHOWNA : SW_HIDE);
     }
-    PutControl(textCommand_, view.Command);
-    PutControl(textParamters_, view.Parameters);
-    PutControl(textPaste_, view.Paste);
-    PutText(textActionHelp_, view.Help);
+    PutControl(Control(kCommandId), view.Command);
+    PutControl(Control(kParametersId), view.Parameters);
+    PutControl(Control(kPasteId), view.Paste);
+    PutText(Control(kHelpId), view.Help);
 }
 
 // The fields are read when the editor needs them rather than on every change: a multi-line box
 // reports no change for a text put in with WM_SETTEXT.
 void ActionForm::SyncFields() {
-    editor_->SetCommandText(TextOf(textCommand_));
-    editor_->SetParametersText(TextOf(textParamters_));
-    editor_->SetPasteText(TextOf(textPaste_));
+    editor_->SetCommandText(WindowText(Control(kCommandId)));
+    editor_->SetParametersText(WindowText(Control(kParametersId)));
+    editor_->SetPasteText(WindowText(Control(kPasteId)));
 }
 
 void ActionForm::CmdOk() {
     SyncFields();
     if (editor_->Ok(*state_) == OkOutcome::Close) {
-        Finish();
+        accepted_ = true;
+        End();
         return;
     }
-    MessageBoxW(dialog_, Widen(kRefusalMessage).c_str(), Widen(kEditorTitle).c_str(),
+    MessageBoxW(Window(), Widen(kRefusalMessage).c_str(), Widen(kEditorTitle).c_str(),
                 MB_OK | MB_ICONINFORMATION);
 }
 
@@ -366,7 +239,7 @@ void ActionForm::CmdBrowseFile() {
     fileName.resize(kFileNameCapacity, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = dialog_;
+    dialog.hwndOwner = Window();
     dialog.lpstrFilter = L"Program File (*.exe)\0*.exe\0All Files (*.*)\0*.*\0";
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = fileName.data();
@@ -381,66 +254,11 @@ void ActionForm::CmdBrowseFile() {
     Render();
 }
 
-void ActionForm::Finish() {
-    finished_ = true;
-}
-
-void ActionForm::Layout(UINT dpi, const RECT* suggested) {
-    PlaceDialog(dialog_, owner_, kClientWidth, kClientHeight, dpi, suggested);
-
-    const std::array<std::pair<HWND, Twips>, 11> controls = {{
-        {treeView1_, kTreeView1},
-        {label1_, kLabel1},
-        {textCommand_, kTextCommand},
-        {textPaste_, kTextPaste},
-        {cmdBrowseFile_, kCmdBrowseFile},
-        {cmdBrowseFolder_, kCmdBrowseFolder},
-        {label2_, kLabel2},
-        {textParamters_, kTextParamters},
-        {cmdOk_, kCmdOk},
-        {cmdCancel_, kCmdCancel},
-        {textActionHelp_, kTextActionHelp},
-    }};
-    for (const auto& [control, twips] : controls) {
-        MoveWindow(control, ToPixels(twips.Left, dpi), ToPixels(twips.Top, dpi),
-                   ToPixels(twips.Width, dpi), ToPixels(twips.Height, dpi), TRUE);
-    }
-}
-
-void ActionForm::UseDpiResources(UINT dpi) {
-    // The new font and pictures go in before the old ones are freed: a control must never hold a
-    // dead one.
-    const HFONT oldFont = font_;
-    const HIMAGELIST oldImages = imageList1_;
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    font_ = SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)
-                ? CreateFontIndirectW(&metrics.lfMessageFont)
-                : nullptr;
-    for (HWND control :
-         {treeView1_, label1_, textCommand_, textPaste_, cmdBrowseFile_, cmdBrowseFolder_, label2_,
-          textParamters_, cmdOk_, cmdCancel_, textActionHelp_}) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-    }
-    imageList1_ = CreateNodeIcons(dpi);
-    TreeView_SetImageList(treeView1_, imageList1_, TVSIL_NORMAL);
-    if (oldFont != nullptr) {
-        DeleteObject(oldFont);
-    }
-    if (oldImages != nullptr) {
-        ImageList_Destroy(oldImages);
-    }
-}
-
-void ActionForm::ReleaseResources() {
-    if (font_ != nullptr) {
-        DeleteObject(font_);
-        font_ = nullptr;
-    }
-    if (imageList1_ != nullptr) {
-        ImageList_Destroy(imageList1_);
-        imageList1_ = nullptr;
-    }
+void ActionForm::DpiChanged(UINT dpi) {
+    // The new pictures go in before the old ones are freed: the tree must never hold dead ones.
+    UniqueImageList images(CreateNodeIcons(dpi));
+    TreeView_SetImageList(Tree(), images.get(), TVSIL_NORMAL);
+    imageList1_ = std::move(images);
 }
 
 std::string SelectFolder(HWND owner) {
@@ -453,30 +271,29 @@ std::string SelectFolder(HWND owner) {
 
 int BrowseFolder(HWND owner, int specialFolder, UINT flags, const std::wstring& title,
                  std::string& path) {
-    PIDLIST_ABSOLUTE root = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, specialFolder, &root))) {
+    PIDLIST_ABSOLUTE rootList = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, specialFolder, &rootList))) {
         return kNoRootFolder;
     }
+    const UniqueIdList root(rootList);
     // The picker talks to shell folders through COM: the program initialised it for this
     // thread at start.
     std::array<wchar_t, MAX_PATH> displayName{};
     BROWSEINFOW browse{};
     browse.hwndOwner = owner;
-    browse.pidlRoot = root;
+    browse.pidlRoot = root.get();
     browse.pszDisplayName = displayName.data();
     browse.lpszTitle = title.c_str();
     browse.ulFlags = flags;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    const UniqueIdList chosen(SHBrowseForFolderW(&browse));
     if (chosen == nullptr) {
         path.clear();
     } else {
         std::array<wchar_t, MAX_PATH> folder{};
-        path = SHGetPathFromIDListW(chosen, folder.data())
+        path = SHGetPathFromIDListW(chosen.get(), folder.data())
                    ? Narrow(folder.data())
                    : FolderPathFromDisplayName(Narrow(displayName.data()));
-        CoTaskMemFree(chosen);
     }
-    CoTaskMemFree(root);
     return 0;
 }
 

@@ -11,14 +11,15 @@
 
 #include "model/AppState.h"
 #include "platform/DriveProbe.h"
+#include "platform/win32/Handles.h"
 #include "ui/ActionEditorLogic.h"
+#include "ui/win32/DialogWindow.h"
 
 namespace tessarin::win32 {
 
 // The action editor: the catalogue as a tree, the help of the chosen node and the fields it
-// needs. Modal to its owner while the thread's other windows keep receiving their messages, so
-// hotkeys still run their actions while it is open.
-class ActionForm {
+// needs. Modal to its owner.
+class ActionForm final : private DialogWindow {
   public:
     static constexpr int kTreeId = 100;
     static constexpr int kLabel1Id = 101;
@@ -33,10 +34,7 @@ class ActionForm {
     static constexpr int kOkId = IDOK;
     static constexpr int kCancelId = IDCANCEL;
 
-    explicit ActionForm(const DriveProbe& drives) : drives_(drives) {}
-    ~ActionForm();
-    ActionForm(const ActionForm&) = delete;
-    ActionForm& operator=(const ActionForm&) = delete;
+    explicit ActionForm(const DriveProbe& drives);
 
     // Opens a new editor for the row that EditIndex and EditData describe (both empty when
     // adding) and returns when it has closed. The answer is in EditActionType, EditCommand,
@@ -45,19 +43,15 @@ class ActionForm {
     bool ShowModal(HWND owner, AppState& state);
 
   private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept;
-
     static LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR self) noexcept;
 
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    bool HandleCommand(int id, int code);
-    void CreateControls();
+    void Created() override;
+    void Command(int id, int notification) override;
+    void Notify(const NMHDR& header) override;
+    void DpiChanged(UINT dpi) override;
+    HWND Tree() const { return Control(kTreeId); }
     void FillTree();
-    void Layout(UINT dpi, const RECT* suggested);
-    void UseDpiResources(UINT dpi);
-    void ReleaseResources();
     void SelectNode(std::int32_t position);
     HTREEITEM NodeAtPress() const;
     std::int32_t PositionOf(HTREEITEM item) const;
@@ -66,28 +60,13 @@ class ActionForm {
     void SyncFields();
     void CmdOk();
     void CmdBrowseFile();
-    void Finish();
 
     const DriveProbe& drives_;
     std::optional<ActionEditor> editor_;
     AppState* state_ = nullptr;
-    HWND owner_ = nullptr;
-    HWND dialog_ = nullptr;
-    HWND treeView1_ = nullptr;
-    HWND label1_ = nullptr;
-    HWND textCommand_ = nullptr;
-    HWND textPaste_ = nullptr;
-    HWND cmdBrowseFile_ = nullptr;
-    HWND cmdBrowseFolder_ = nullptr;
-    HWND label2_ = nullptr;
-    HWND textParamters_ = nullptr;
-    HWND cmdOk_ = nullptr;
-    HWND cmdCancel_ = nullptr;
-    HWND textActionHelp_ = nullptr;
     std::vector<HTREEITEM> nodes_;  // by position minus one
-    HIMAGELIST imageList1_ = nullptr;
-    HFONT font_ = nullptr;
-    bool finished_ = false;
+    UniqueImageList imageList1_;
+    bool accepted_ = false;   // OK closed the editor with the answer in the app state
     bool selecting_ = false;  // a selection made by the editor itself, not a node click
     POINT pressedAt_{};       // where the left button last went down in the tree
 };

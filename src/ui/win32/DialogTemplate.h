@@ -7,20 +7,15 @@
 
 namespace tessarin::win32 {
 
-// Builds a dialog template in memory, so that small dialogs need no resource script and carry
-// their texts as UTF-16 straight from the code. Units are dialog units.
+// An in-memory dialog template with a caption and no controls: the dialogs create their controls
+// once the window exists, at its DPI. Built for every showing, so the caption may change between
+// them, and carried as UTF-16 straight from the code, with no resource script.
 class DialogTemplate {
   public:
-    DialogTemplate(const std::wstring& title, short width, short height, DWORD style);
-    void AddControl(const wchar_t* windowClass, const std::wstring& text, WORD id, short x, short y,
-                    short width, short height, DWORD style);
-    const DLGTEMPLATE* Get();
+    explicit DialogTemplate(const std::wstring& caption);
+    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 
   private:
-    void Align();
-    void Add(const void* data, std::size_t size);
-    void AddText(const std::wstring& text);
-
     std::vector<WORD> words_;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/win32/EmailDialog.h"
 
 #include <string>
+#include <utility>
 
 #include "actions/Executor.h"
 #include "platform/win32/WideString.h"
@@ -18,58 +19,30 @@ constexpr int kButtonsTop = 900;
 constexpr int kOKLeft = kClientWidth - 2 * (kButtonWidth + kMargin);
 constexpr int kCancelLeft = kClientWidth - (kButtonWidth + kMargin);
 // A drop-down combo box's height includes its open list: room for about ten receivers.
-constexpr int kComboHeight = 2700;
+constexpr Twips kCombo = {kMargin, 420, kFieldWidth, 2700};
+constexpr DWORD kComboStyle = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+
+constexpr DialogControl kControls[] = {
+    Label(EmailDialog::kLabel1Id, "Type the receiver or select from the list",
+          {kMargin, kMargin, kFieldWidth, 255}),
+    {EmailDialog::kComboEmailId, L"COMBOBOX", "", kComboStyle, kCombo},
+    PushButton(EmailDialog::kCommand1Id, "Remove Email",
+               {kMargin, kButtonsTop, 1455, kButtonHeight}),
+    PushButton(IDOK, "OK", {kOKLeft, kButtonsTop, kButtonWidth, kButtonHeight}),
+    PushButton(IDCANCEL, "Cancel", {kCancelLeft, kButtonsTop, kButtonWidth, kButtonHeight}),
+};
 
 }  // namespace
 
-EmailDialog::EmailDialog(AppState& state, SettingsStore& store)
-    : PromptWindow(
-          {
-              {kLabel1Id,
-               L"STATIC",
-               L"Type the receiver or select from the list",
-               SS_LEFT,
-               0,
-               {kMargin, kMargin, kFieldWidth, 255}},
-              {kComboEmailId,
-               L"COMBOBOX",
-               L"",
-               WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-               0,
-               {kMargin, 420, kFieldWidth, kComboHeight}},
-              {kCommand1Id,
-               L"BUTTON",
-               L"Remove Email",
-               WS_TABSTOP | BS_PUSHBUTTON,
-               0,
-               {kMargin, kButtonsTop, 1455, kButtonHeight}},
-              {kOKButtonId,
-               L"BUTTON",
-               L"OK",
-               WS_TABSTOP | BS_DEFPUSHBUTTON,
-               0,
-               {kOKLeft, kButtonsTop, kButtonWidth, kButtonHeight}},
-              {kCancelButtonId,
-               L"BUTTON",
-               L"Cancel",
-               WS_TABSTOP | BS_PUSHBUTTON,
-               0,
-               {kCancelLeft, kButtonsTop, kButtonWidth, kButtonHeight}},
-          },
-          kClientWidth, kButtonsTop + kButtonHeight + kMargin),
-      state_(state),
-      store_(store) {}
+EmailDialog::EmailDialog(SettingsStore& store)
+    : DialogWindow(kControls, kClientWidth, kButtonsTop + kButtonHeight + kMargin), store_(store) {}
 
-void EmailDialog::ShowModal(HWND owner) {
-    if (!RunModal(owner)) {
-        // Otherwise a nested e-mail action would write to the previous receiver, whom the user
-        // did not choose this time.
-        state_.sEmailReceiver.clear();
-    }
+std::string EmailDialog::ShowModal(HWND owner) {
+    return RunModal(owner, kProgramTitle, ModalTo::Program) ? std::exchange(answer_, {})
+                                                            : std::string();
 }
 
-void EmailDialog::Load() {
-    SetWindowTextW(Window(), Widen(kProgramTitle).c_str());
+void EmailDialog::Shown() {
     const HWND combo = Control(kComboEmailId);
     SetFocus(combo);
     LoadEmailList();
@@ -92,11 +65,10 @@ void EmailDialog::LoadEmailList() {
 
 void EmailDialog::Command(int id, int notification) {
     if (id == kOKButtonId) {
-        state_.sEmailReceiver = AcceptEmailReceiver(TextOf(Control(kComboEmailId)), store_);
-        Unload();
+        answer_ = AcceptEmailReceiver(WindowText(Control(kComboEmailId)), store_);
+        End();
     } else if (id == kCancelButtonId) {
-        state_.sEmailReceiver.clear();
-        Unload();
+        End();
     } else if (id == kCommand1Id && notification == BN_CLICKED) {
         RemoveEmail();
     }
@@ -105,17 +77,13 @@ void EmailDialog::Command(int id, int notification) {
 void EmailDialog::RemoveEmail() {
     const HWND combo = Control(kComboEmailId);
     const bool removed =
-        tessarin::RemoveEmail(TextOf(combo), store_, [this](const std::string& question) {
+        tessarin::RemoveEmail(WindowText(combo), store_, [this](const std::string& question) {
             return MessageBoxW(Window(), Widen(question).c_str(), Widen(kRemoveEmailTitle).c_str(),
                                MB_YESNO | MB_ICONQUESTION) == IDYES;
         });
     if (removed) {
         LoadEmailList();
     }
-}
-
-void EmailDialog::Dismissed() {
-    state_.sEmailReceiver.clear();
 }
 
 }  // namespace tessarin::win32

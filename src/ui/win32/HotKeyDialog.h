@@ -8,13 +8,13 @@
 
 #include "hotkeys/HotkeyCapture.h"
 #include "platform/CodePage.h"
+#include "ui/win32/DialogWindow.h"
 
 namespace tessarin::win32 {
 
 // "Register Hotkey": records the key combination the user presses for one action, or the wish to
-// remove its hotkey. Modal to its owner, while the thread's other windows keep receiving their
-// messages, so hotkeys run their actions during the capture.
-class HotKeyDialog {
+// remove its hotkey. Modal to its owner.
+class HotKeyDialog final : private DialogWindow {
   public:
     static constexpr int kLabel1Id = 100;
     static constexpr int kText1Id = 101;
@@ -22,10 +22,7 @@ class HotKeyDialog {
     // The close box and Escape on a button end the dialog as the button does.
     static constexpr int kCancelButtonId = IDCANCEL;
 
-    explicit HotKeyDialog(const CodePage& codePage) : codePage_(codePage) {}
-    ~HotKeyDialog();
-    HotKeyDialog(const HotKeyDialog&) = delete;
-    HotKeyDialog& operator=(const HotKeyDialog&) = delete;
+    explicit HotKeyDialog(const CodePage& codePage);
 
     // Shows a new dialog with an empty field and returns when it has closed, with its answer
     // (`CapturedHotkey`): empty, "#DEL#" or a combination such as "CTRL + ALT + K". A WM_QUIT
@@ -33,28 +30,18 @@ class HotKeyDialog {
     std::string ShowModal(HWND owner);
 
   private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept;
     static LRESULT CALLBACK Text1Proc(HWND field, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR subclassId, DWORD_PTR refData) noexcept;
 
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void CreateControls();
-    void Layout(UINT dpi, const RECT* suggested);
-    void ReleaseFonts();
+    void Created() override;
+    void Command(int id, int notification) override;
+    bool KeepsKeys(HWND control) const override { return control == Control(kText1Id); }
     void Text1KeyDown(std::uint32_t keyCode);
     void Text1KeyUp();
+    void EndWhenFinished();
 
     const CodePage& codePage_;
     std::optional<HotkeyCapture> capture_;
-    HWND owner_ = nullptr;
-    HWND dialog_ = nullptr;
-    HWND label1_ = nullptr;
-    HWND text1_ = nullptr;
-    HWND command1_ = nullptr;
-    HWND cancelButton_ = nullptr;
-    HFONT arial_ = nullptr;
-    HFONT fieldFont_ = nullptr;
 };
 
 }  // namespace tessarin::win32
