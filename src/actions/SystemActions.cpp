@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/Text.h"
+
 namespace tessarin {
 
 namespace {
@@ -35,14 +37,6 @@ constexpr int kLastKeyboardKey = 0xFE;
 
 std::int32_t WordToLevel(std::int32_t word) {
     return static_cast<std::int32_t>((static_cast<std::int64_t>(word) * 255 + 65535 / 2) / 65535);
-}
-
-std::string TrimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "model/Text.h"
+
 namespace tessarin {
 
 namespace {
@@ -60,14 +62,6 @@ std::optional<std::int32_t> IntegerOf(const RegistryVariant& value) {
     return std::nullopt;
 }
 
-std::string TrimBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string OrDefault(const std::string& text, std::string fallback) {
     return text.empty() ? fallback : text;
 }
@@ -95,9 +89,7 @@ std::int32_t VariantLong(const RegistryVariant& value) {
     if (text == nullptr) {
         return 0;
     }
-    std::string_view digits = *text;
-    digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));
-    digits.remove_suffix(digits.size() - (digits.find_last_not_of(' ') + 1));
+    std::string_view digits = TrimBlanksView(*text);
     if (!digits.empty() && digits.front() == '+') {
         digits.remove_prefix(1);
     }
@@ -288,7 +280,7 @@ bool cRegistry::EnumerateSections(std::vector<std::string>& sSect, std::int32_t&
         if (sSect.empty()) {
             sSect.emplace_back();
         }
-        sSect.push_back(name.substr(0, name.find('\0')));
+        sSect.push_back(TrimAtNull(name));
         ++index;
     }
     registry_.CloseKey(key);
