@@ -10,22 +10,11 @@ namespace {
 
 constexpr char kProgramTitle[] = "Tessarin";
 
-constexpr std::uint32_t kEwxLogoff = 0;
-constexpr std::uint32_t kEwxShutdown = 1;
-constexpr std::uint32_t kEwxReboot = 2;
+using namespace sys;
+
 // No shutdown reason given: all bits set.
 constexpr std::uint32_t kEwxReasonAll = 0xFFFFFFFFu;
 
-constexpr std::uint32_t kTokenAdjustPrivilegesAndQuery = 0x28;
-constexpr std::uint32_t kSePrivilegeEnabled = 2;
-
-constexpr std::uint32_t kMciOpenTypeElementShareable = 0x2300;
-
-constexpr std::uint32_t kMbOk = 0;
-constexpr std::uint32_t kMbIconStop = 16;
-
-constexpr std::uint32_t kScScreenSave = 0xF140;
-constexpr std::uint32_t kScMonitorPower = 0xF170;
 constexpr std::intptr_t kMonitorOff = 2;
 constexpr std::intptr_t kMonitorOn = -1;
 

@@ -2,9 +2,27 @@
 
 #include <mmsystem.h>
 
+#include <utility>
+
 #include "platform/win32/WideString.h"
 
 namespace tessarin::win32 {
+
+// The numbers the core hands through the port are the system's own.
+static_assert(std::cmp_equal(sys::kEwxLogoff, EWX_LOGOFF));
+static_assert(std::cmp_equal(sys::kEwxShutdown, EWX_SHUTDOWN));
+static_assert(std::cmp_equal(sys::kEwxReboot, EWX_REBOOT));
+static_assert(std::cmp_equal(sys::kTokenAdjustPrivilegesAndQuery,
+                             TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY));
+static_assert(std::cmp_equal(sys::kSePrivilegeEnabled, SE_PRIVILEGE_ENABLED));
+static_assert(std::cmp_equal(sys::kMciOpenTypeElementShareable,
+                             MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_SHAREABLE));
+static_assert(std::cmp_equal(sys::kMciSetDoorOpen, MCI_SET_DOOR_OPEN));
+static_assert(std::cmp_equal(sys::kMciSetDoorClosed, MCI_SET_DOOR_CLOSED));
+static_assert(std::cmp_equal(sys::kMbOk, MB_OK));
+static_assert(std::cmp_equal(sys::kMbIconStop, MB_ICONSTOP));
+static_assert(std::cmp_equal(sys::kScScreenSave, SC_SCREENSAVE));
+static_assert(std::cmp_equal(sys::kScMonitorPower, SC_MONITORPOWER));
 
 bool Win32SystemPort::IsWindowsNT() {
     // GetVersionEx is deprecated and lies to unmanifested programs; the platform id and a lower
