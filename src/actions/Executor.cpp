@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "model/ActionCaptions.h"
+#include "model/ActionData.h"
 #include "model/Utf8.h"
 
 namespace tessarin {
@@ -27,22 +29,16 @@ std::string CommandLineArgument(const std::string& text) {
 }  // namespace
 
 ExecutorSplit SplitForExecution(std::string_view data) {
-    ExecutorSplit split;
     if (data.empty()) {
-        return split;
+        return {};
     }
-    const std::size_t quote = data.find('"', 1);
-    if (quote == std::string_view::npos) {
-        split.ParameterPart = std::string(data.substr(Utf8CharacterLength(data, 0)));
-        return split;
+    // With a quote the executor reads the data as the editor does; without one, everything but
+    // the first character is parameters.
+    if (data.find('"', 1) == std::string_view::npos) {
+        return {"", std::string(data.substr(Utf8CharacterLength(data, 0)))};
     }
-    split.CommandPart = std::string(data.substr(0, quote + 1));
-    const std::size_t separator = quote + 1;
-    if (separator < data.size()) {
-        split.ParameterPart =
-            std::string(data.substr(separator + Utf8CharacterLength(data, separator)));
-    }
-    return split;
+    SplitData split = SplitActionData(data);
+    return {std::move(split.Command), std::move(split.Parameters)};
 }
 
 void Executor::ExecuteAction(const std::string& caption, const std::string& data) {

@@ -75,6 +75,21 @@ std::string TextOf(const std::vector<BYTE>& bytes, DWORD size) {
     return Narrow(wide);
 }
 
+// The name at an index, read by either listing call: both take the key, the index, the buffer
+// and its length, and leave the rest unasked.
+template <typename Listing>
+std::int32_t NameAt(Listing listing, RegistryKey key, std::uint32_t index,
+                    std::uint32_t bufferLength, std::string& name) {
+    std::wstring buffer(bufferLength == 0 ? 1 : bufferLength, L'\0');
+    DWORD length = static_cast<DWORD>(buffer.size());
+    const LONG status =
+        listing(Handle(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS) {
+        name = Narrow(std::wstring_view(buffer.data(), length));
+    }
+    return Status(status);
+}
+
 }  // namespace
 
 std::int32_t Win32RawRegistry::OpenKey(std::int32_t root, const std::string& subKey,
@@ -184,26 +199,12 @@ std::int32_t Win32RawRegistry::QueryInfoKey(RegistryKey key, std::uint32_t& long
 
 std::int32_t Win32RawRegistry::EnumValue(RegistryKey key, std::uint32_t index,
                                          std::uint32_t bufferLength, std::string& name) {
-    std::wstring buffer(bufferLength == 0 ? 1 : bufferLength, L'\0');
-    DWORD length = static_cast<DWORD>(buffer.size());
-    const LONG status = RegEnumValueW(Handle(key), index, buffer.data(), &length, nullptr, nullptr,
-                                      nullptr, nullptr);
-    if (status == ERROR_SUCCESS) {
-        name = Narrow(std::wstring_view(buffer.data(), length));
-    }
-    return Status(status);
+    return NameAt(&RegEnumValueW, key, index, bufferLength, name);
 }
 
 std::int32_t Win32RawRegistry::EnumKey(RegistryKey key, std::uint32_t index,
                                        std::uint32_t bufferLength, std::string& name) {
-    std::wstring buffer(bufferLength == 0 ? 1 : bufferLength, L'\0');
-    DWORD length = static_cast<DWORD>(buffer.size());
-    const LONG status = RegEnumKeyExW(Handle(key), index, buffer.data(), &length, nullptr, nullptr,
-                                      nullptr, nullptr);
-    if (status == ERROR_SUCCESS) {
-        name = Narrow(std::wstring_view(buffer.data(), length));
-    }
-    return Status(status);
+    return NameAt(&RegEnumKeyExW, key, index, bufferLength, name);
 }
 
 std::string Win32RawRegistry::ExpandEnvironment(const std::string& text) {

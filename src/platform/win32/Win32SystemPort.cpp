@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/win32/MessagePump.h"
 #include "platform/win32/WideString.h"
 
 namespace tessarin::win32 {
@@ -145,17 +146,7 @@ std::uint64_t Win32SystemPort::TickCount() {
 }
 
 bool Win32SystemPort::ProcessPendingMessages() {
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-        if (message.message == WM_QUIT) {
-            // Leave it for the program's own loop, which ends on it.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
+    return PumpPendingMessages();
 }
 
 void Win32SystemPort::WaitForMessages(std::uint32_t milliseconds) {
