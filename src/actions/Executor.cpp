@@ -2,104 +2,20 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
+#include "model/ActionCaptions.h"
+#include "model/ActionData.h"
 #include "model/Utf8.h"
 
 namespace tessarin {
 namespace {
-
-enum class Operation {
-    OpenFileOrFolder,
-    PasteText,
-    GoToUrl,
-    SearchGoogle,
-    SearchYahoo,
-    SendEmail,
-    SendEmailDialog,
-    EjectCdrom,
-    CloseCdrom,
-    OpenNamespace,
-    Network,
-    LowerVolume,
-    RaiseVolume,
-    Mute,
-    Logoff,
-    Shutdown,
-    Restart,
-    HideHidden,
-    ShowHidden,
-    ToggleHidden,
-    SwitchUser,
-    ShowDesktop,
-    OpenApplet,
-    KillBrowsers,
-    MaximizeRestore,
-    Minimize,
-    Close,
-    Taskbar,
-    ScreenSaver,
-    Monitor,
-};
-
-struct Dispatch {
-    std::string_view Caption;
-    Operation What;
-};
-
-// Captions are the stored type keys of the actions; the comparison is exact.
-constexpr Dispatch kDispatch[] = {
-    {"Open File/Folder", Operation::OpenFileOrFolder},
-    {"Paste Text", Operation::PasteText},
-    {"Go to URL", Operation::GoToUrl},
-    {"Search Google", Operation::SearchGoogle},
-    {"Search Yahoo", Operation::SearchYahoo},
-    {"Send Email", Operation::SendEmail},
-    {"Send Email Dialog", Operation::SendEmailDialog},
-    {"Eject Cdrom", Operation::EjectCdrom},
-    {"Close Cdrom", Operation::CloseCdrom},
-    // Never produced by the editor, but accepted like the namespaces it makes.
-    {"Open Namespace", Operation::OpenNamespace},
-    {"Control Panel", Operation::OpenNamespace},
-    {"Custom Namespace", Operation::OpenNamespace},
-    {"My Computer", Operation::OpenNamespace},
-    {"Printers", Operation::OpenNamespace},
-    {"Recycle Bin", Operation::OpenNamespace},
-    {"Network", Operation::Network},
-    {"Lower Volume", Operation::LowerVolume},
-    {"Raise Volume", Operation::RaiseVolume},
-    {"Mute", Operation::Mute},
-    {"Logoff", Operation::Logoff},
-    {"Shutdown Computer", Operation::Shutdown},
-    {"Restart Computer", Operation::Restart},
-    {"Hide Hidden", Operation::HideHidden},
-    {"Show Hidden", Operation::ShowHidden},
-    {"Toggle Hidden", Operation::ToggleHidden},
-    {"Switch User", Operation::SwitchUser},
-    {"Show Desktop", Operation::ShowDesktop},
-    {"Open Add/Remove Programs", Operation::OpenApplet},
-    {"Open Desktop Properties", Operation::OpenApplet},
-    {"Open System Properties", Operation::OpenApplet},
-    {"Kill IE And Netscape", Operation::KillBrowsers},
-    {"Maximize/Restore Window", Operation::MaximizeRestore},
-    {"Minimize Window", Operation::Minimize},
-    {"Close Window", Operation::Close},
-    {"Show/Hide the taskbar", Operation::Taskbar},
-    {"Start The Default Screensaver", Operation::ScreenSaver},
-    {"Toggle Monitor On/Off", Operation::Monitor},
-};
 
 // The search requests: prefix, the encoded query, suffix.
 constexpr const char* kGooglePrefix = "http://www.google.com/search?ie=UTF-16&oe=UTF-16&q=";
 constexpr const char* kGoogleSuffix = "&lr=";
 constexpr const char* kYahooPrefix = "http://search.yahoo.com/search?p=";
 constexpr const char* kYahooSuffix = "&ei=UTF-16&fr=fp-top";
-
-std::string WithoutQuotes(std::string_view text) {
-    std::string result;
-    std::copy_if(text.begin(), text.end(), std::back_inserter(result),
-                 [](char c) { return c != '"'; });
-    return result;
-}
 
 // A command line argument the way programs split their command lines: quoted when it holds
 // a blank, so a path with spaces arrives as one argument.
@@ -113,136 +29,72 @@ std::string CommandLineArgument(const std::string& text) {
 }  // namespace
 
 ExecutorSplit SplitForExecution(std::string_view data) {
-    ExecutorSplit split;
     if (data.empty()) {
-        return split;
-    }
-    const std::size_t quote = data.find('"', 1);
-    if (quote == std::string_view::npos) {
-        split.ParameterPart = std::string(data.substr(Utf8CharacterLength(data, 0)));
-        return split;
-    }
-    split.CommandPart = std::string(data.substr(0, quote + 1));
-    const std::size_t separator = quote + 1;
-    if (separator < data.size()) {
-        split.ParameterPart =
-            std::string(data.substr(separator + Utf8CharacterLength(data, separator)));
-    }
-    return split;
-}
-
-std::string TrimBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
         return {};
     }
-    const std::size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
-}
-
-std::string TrimAtNull(std::string_view text) {
-    return std::string(text.substr(0, text.find('\0')));
+    // With a quote the executor reads the data as the editor does; without one, everything but
+    // the first character is parameters.
+    if (data.find('"', 1) == std::string_view::npos) {
+        return {"", std::string(data.substr(Utf8CharacterLength(data, 0)))};
+    }
+    SplitData split = SplitActionData(data);
+    return {std::move(split.Command), std::move(split.Parameters)};
 }
 
 void Executor::ExecuteAction(const std::string& caption, const std::string& data) {
+    using Data = const std::string&;
+    struct Handler {
+        std::string_view Caption;
+        void (*Run)(Executor&, Data);
+    };
+    using namespace captions;
+    // What each caption runs; the comparison is exact.
+    static constexpr Handler kHandlers[] = {
+        {kOpenFileFolder, [](Executor& e, Data d) { e.OpenFileOrFolder(d); }},
+        {kPasteText, [](Executor& e, Data d) { e.windows_.PasteText(d); }},
+        {kGoToUrl, [](Executor& e, Data d) { e.OpenDocument(d); }},
+        {kSendEmail, [](Executor& e, Data d) { e.OpenDocument(d); }},
+        {kSearchGoogle, [](Executor& e, Data) { e.Search("Google"); }},
+        {kSearchYahoo, [](Executor& e, Data) { e.Search("Yahoo"); }},
+        {kSendEmailDialog, [](Executor& e, Data) { e.SendEmailWithPrompt(); }},
+        {kEjectCdrom, [](Executor& e, Data d) { e.system_.EjectCdrom(d); }},
+        {kCloseCdrom, [](Executor& e, Data d) { e.system_.CloseCdrom(d); }},
+        {kOpenNamespace, [](Executor& e, Data d) { e.OpenNamespace(d); }},
+        {kControlPanel, [](Executor& e, Data d) { e.OpenNamespace(d); }},
+        {kCustomNamespace, [](Executor& e, Data d) { e.OpenNamespace(d); }},
+        {kMyComputer, [](Executor& e, Data d) { e.OpenNamespace(d); }},
+        {kPrinters, [](Executor& e, Data d) { e.OpenNamespace(d); }},
+        {kRecycleBin, [](Executor& e, Data d) { e.OpenNamespace(d); }},
+        {kNetwork, [](Executor& e, Data d) { e.OpenNetworkConnections(d); }},
+        {kLowerVolume, [](Executor& e, Data) { e.system_.LowerVolume(); }},
+        {kRaiseVolume, [](Executor& e, Data) { e.system_.RaiseVolume(); }},
+        {kMute, [](Executor& e, Data) { e.system_.Mute(); }},
+        {kLogoff, [](Executor& e, Data) { e.system_.Logoff(); }},
+        {kShutdownComputer, [](Executor& e, Data) { e.system_.ShutdownComputer(); }},
+        {kRestartComputer, [](Executor& e, Data) { e.system_.RestartComputer(); }},
+        {kHideHidden, [](Executor& e, Data) { e.windows_.HideHidden(); }},
+        {kShowHidden, [](Executor& e, Data) { e.windows_.ShowHidden(); }},
+        {kToggleHidden, [](Executor& e, Data) { e.windows_.ToggleHidden(); }},
+        {kSwitchUser, [](Executor& e, Data) { e.windows_.SwitchUser(); }},
+        {kShowDesktop, [](Executor& e, Data) { e.windows_.ShowDesktop(); }},
+        {kOpenAddRemovePrograms, [](Executor& e, Data d) { e.OpenApplet(d); }},
+        {kOpenDesktopProperties, [](Executor& e, Data d) { e.OpenApplet(d); }},
+        {kOpenSystemProperties, [](Executor& e, Data d) { e.OpenApplet(d); }},
+        {kKillBrowsers, [](Executor& e, Data) { e.windows_.KillIEandNetscape(); }},
+        {kMaximizeRestoreWindow, [](Executor& e, Data) { e.windows_.MaximizeRestoreWindow(); }},
+        {kMinimizeWindow, [](Executor& e, Data) { e.windows_.MinimizeWindow(); }},
+        {kCloseWindow, [](Executor& e, Data) { e.windows_.CloseWindow(); }},
+        {kShowHideTaskbar, [](Executor& e, Data) { e.windows_.ShowHideTaskbar(); }},
+        {kStartScreensaver, [](Executor& e, Data) { e.system_.StartTheDefaultScreensaver(); }},
+        {kToggleMonitor, [](Executor& e, Data) { e.system_.ToggleMonitor(); }},
+    };
     if (data.empty()) {
         return;
     }
-    const auto found = std::find_if(std::begin(kDispatch), std::end(kDispatch),
-                                    [&](const Dispatch& row) { return row.Caption == caption; });
-    if (found == std::end(kDispatch)) {
-        return;
-    }
-    const ExecutorSplit split = SplitForExecution(data);
-    switch (found->What) {
-        case Operation::OpenFileOrFolder:
-            OpenFileOrFolder(split);
-            break;
-        case Operation::PasteText:
-            windows_.PasteText(data);
-            break;
-        case Operation::GoToUrl:
-        case Operation::SendEmail:
-            OpenDocument(data);
-            break;
-        case Operation::SearchGoogle:
-            Search("Google");
-            break;
-        case Operation::SearchYahoo:
-            Search("Yahoo");
-            break;
-        case Operation::SendEmailDialog:
-            SendEmailWithPrompt();
-            break;
-        case Operation::EjectCdrom:
-            system_.EjectCdrom(data);
-            break;
-        case Operation::CloseCdrom:
-            system_.CloseCdrom(data);
-            break;
-        case Operation::OpenNamespace:
-            OpenNamespace(split);
-            break;
-        case Operation::Network:
-            OpenNetworkConnections(split);
-            break;
-        case Operation::LowerVolume:
-            system_.LowerVolume();
-            break;
-        case Operation::RaiseVolume:
-            system_.RaiseVolume();
-            break;
-        case Operation::Mute:
-            system_.Mute();
-            break;
-        case Operation::Logoff:
-            system_.Logoff();
-            break;
-        case Operation::Shutdown:
-            system_.ShutdownComputer();
-            break;
-        case Operation::Restart:
-            system_.RestartComputer();
-            break;
-        case Operation::HideHidden:
-            windows_.HideHidden();
-            break;
-        case Operation::ShowHidden:
-            windows_.ShowHidden();
-            break;
-        case Operation::ToggleHidden:
-            windows_.ToggleHidden();
-            break;
-        case Operation::SwitchUser:
-            windows_.SwitchUser();
-            break;
-        case Operation::ShowDesktop:
-            windows_.ShowDesktop();
-            break;
-        case Operation::OpenApplet:
-            OpenApplet(split);
-            break;
-        case Operation::KillBrowsers:
-            windows_.KillIEandNetscape();
-            break;
-        case Operation::MaximizeRestore:
-            windows_.MaximizeRestoreWindow();
-            break;
-        case Operation::Minimize:
-            windows_.MinimizeWindow();
-            break;
-        case Operation::Close:
-            windows_.CloseWindow();
-            break;
-        case Operation::Taskbar:
-            windows_.ShowHideTaskbar();
-            break;
-        case Operation::ScreenSaver:
-            system_.StartTheDefaultScreensaver();
-            break;
-        case Operation::Monitor:
-            system_.ToggleMonitor();
-            break;
+    const auto found = std::find_if(std::begin(kHandlers), std::end(kHandlers),
+                                    [&](const Handler& row) { return row.Caption == caption; });
+    if (found != std::end(kHandlers)) {
+        found->Run(*this, data);
     }
 }
 
@@ -262,7 +114,8 @@ int Executor::ShowModeFromOptions(int defaultMode) const {
     return mode;
 }
 
-void Executor::OpenFileOrFolder(const ExecutorSplit& split) {
+void Executor::OpenFileOrFolder(const std::string& data) {
+    const ExecutorSplit split = SplitForExecution(data);
     ShellRequest request;
     request.ShowMode = ShowModeFromOptions(shell::kRestore);
     request.File = split.CommandPart;
@@ -332,7 +185,8 @@ void Executor::SendEmailWithPrompt() {
     shell_.Launch(request);
 }
 
-void Executor::OpenNamespace(const ExecutorSplit& split) {
+void Executor::OpenNamespace(const std::string& data) {
+    const ExecutorSplit split = SplitForExecution(data);
     ShellRequest request;
     request.ShowMode = ShowModeFromOptions(shell::kShowNormal);
     request.File = WithoutQuotes(split.CommandPart);
@@ -340,9 +194,9 @@ void Executor::OpenNamespace(const ExecutorSplit& split) {
     shell_.Launch(request);
 }
 
-void Executor::OpenNetworkConnections(const ExecutorSplit& split) {
+void Executor::OpenNetworkConnections(const std::string& data) {
     if (IsWindowsNT()) {
-        OpenNamespace(split);
+        OpenNamespace(data);
         return;
     }
     ShellRequest request;
@@ -352,7 +206,8 @@ void Executor::OpenNetworkConnections(const ExecutorSplit& split) {
     shell_.Launch(request);
 }
 
-void Executor::OpenApplet(const ExecutorSplit& split) {
+void Executor::OpenApplet(const std::string& data) {
+    const ExecutorSplit split = SplitForExecution(data);
     ShellRequest request;
     request.ShowMode = ShowModeFromOptions(shell::kShowNormal);
     request.File = split.CommandPart;

@@ -7,7 +7,9 @@
 #include "actions/SystemActions.h"
 #include "actions/WindowActions.h"
 #include "model/AppState.h"
+#include "model/Text.h"
 #include "platform/ShellPort.h"
+#include "Version.h"
 
 namespace tessarin {
 
@@ -42,13 +44,7 @@ struct ExecutorSplit {
 };
 ExecutorSplit SplitForExecution(std::string_view data);
 
-// The text without leading and trailing blanks (spaces only).
-std::string TrimBlanks(std::string_view text);
-// The text up to its first NUL.
-std::string TrimAtNull(std::string_view text);
-
 inline constexpr const char* kNetworkPathMessage = "The network path is incorrect.";
-inline constexpr const char* kProgramTitle = "Tessarin v1.36";
 
 // Performs an action given its caption and data string.
 class Executor : public ActionExecutor {
@@ -73,13 +69,13 @@ class Executor : public ActionExecutor {
 
   private:
     int ShowModeFromOptions(int defaultMode) const;
-    void OpenFileOrFolder(const ExecutorSplit& split);
+    void OpenFileOrFolder(const std::string& data);
     void OpenDocument(const std::string& data);
     void Search(const char* engine);
     void SendEmailWithPrompt();
-    void OpenNamespace(const ExecutorSplit& split);
-    void OpenNetworkConnections(const ExecutorSplit& split);
-    void OpenApplet(const ExecutorSplit& split);
+    void OpenNamespace(const std::string& data);
+    void OpenNetworkConnections(const std::string& data);
+    void OpenApplet(const std::string& data);
 
     ShellPort& shell_;
     const LaunchOptionsSource& options_;

@@ -2,28 +2,19 @@
 
 #include <algorithm>
 
+#include "model/Text.h"
+
 namespace tessarin {
 
 namespace {
 
 constexpr char kProgramTitle[] = "Tessarin";
 
-constexpr std::uint32_t kEwxLogoff = 0;
-constexpr std::uint32_t kEwxShutdown = 1;
-constexpr std::uint32_t kEwxReboot = 2;
+using namespace sys;
+
 // No shutdown reason given: all bits set.
 constexpr std::uint32_t kEwxReasonAll = 0xFFFFFFFFu;
 
-constexpr std::uint32_t kTokenAdjustPrivilegesAndQuery = 0x28;
-constexpr std::uint32_t kSePrivilegeEnabled = 2;
-
-constexpr std::uint32_t kMciOpenTypeElementShareable = 0x2300;
-
-constexpr std::uint32_t kMbOk = 0;
-constexpr std::uint32_t kMbIconStop = 16;
-
-constexpr std::uint32_t kScScreenSave = 0xF140;
-constexpr std::uint32_t kScMonitorPower = 0xF170;
 constexpr std::intptr_t kMonitorOff = 2;
 constexpr std::intptr_t kMonitorOn = -1;
 
@@ -35,14 +26,6 @@ constexpr int kLastKeyboardKey = 0xFE;
 
 std::int32_t WordToLevel(std::int32_t word) {
     return static_cast<std::int32_t>((static_cast<std::int64_t>(word) * 255 + 65535 / 2) / 65535);
-}
-
-std::string TrimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 }  // namespace

@@ -12,8 +12,8 @@ namespace tessarin {
 // screen saver and the monitor. The executor calls one method per caption.
 class SystemActions {
   public:
-    static constexpr std::uint32_t kMciSetDoorOpen = 256;
-    static constexpr std::uint32_t kMciSetDoorClosed = 512;
+    static constexpr std::uint32_t kMciSetDoorOpen = sys::kMciSetDoorOpen;
+    static constexpr std::uint32_t kMciSetDoorClosed = sys::kMciSetDoorClosed;
     static constexpr int kVolumeStep = 10;
     // How long the monitor action waits at most for the hotkey's keys to come up, and how often
     // it looks.

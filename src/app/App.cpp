@@ -18,7 +18,7 @@
 namespace tessarin::win32 {
 namespace {
 
-constexpr wchar_t kCaption[] = L"Tessarin v1.36";
+constexpr const wchar_t* kCaption = kProgramTitleWide;
 
 // The program's own path, however long.
 std::wstring ModulePath() {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 
+#include "model/Text.h"
+
 namespace tessarin {
 
 namespace {
@@ -49,16 +51,6 @@ bool Contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
 }
 
-// Blanks only: a tab or a line break is part of a key name.
-std::string_view TrimBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
 // Empty when the key has no name in the notation.
 std::string KeyName(std::uint32_t keyCode, const CodePage& codePage) {
     for (const NamedKey& key : kNamedKeys) {
@@ -84,7 +76,7 @@ std::optional<ParsedHotkey> ParseHotkeyText(std::string_view text, const CodePag
     const std::size_t separator = text.rfind(" + ");
     const std::string_view modifierPart = separator == std::string_view::npos
                                               ? std::string_view{}
-                                              : TrimBlanks(text.substr(0, separator + 1));
+                                              : TrimBlanksView(text.substr(0, separator + 1));
     std::uint32_t modifiers = 0;
     if (Contains(modifierPart, "ALT")) {
         modifiers |= kModAlt;
@@ -109,7 +101,7 @@ std::optional<ParsedHotkey> ParseHotkeyText(std::string_view text, const CodePag
     // characters after the last one, whatever those two characters are.
     const std::size_t keyStart = text.rfind('+') + 2;
     const std::string_view keyPart =
-        keyStart < text.size() ? TrimBlanks(text.substr(keyStart)) : std::string_view{};
+        keyStart < text.size() ? TrimBlanksView(text.substr(keyStart)) : std::string_view{};
 
     // The space bar's name is a blank and trims away; the name of the key 0x2B is a plus sign,
     // taken for the separator's. Such an entry has no code, so it registers nothing rather

@@ -6,14 +6,9 @@
 #include <string_view>
 
 #include "platform/CodePage.h"
+#include "platform/HotkeyPort.h"
 
 namespace tessarin {
-
-// Modifier flags as the system's hotkey service takes them.
-inline constexpr std::uint32_t kModAlt = 1;
-inline constexpr std::uint32_t kModControl = 2;
-inline constexpr std::uint32_t kModShift = 4;
-inline constexpr std::uint32_t kModWin = 8;
 
 struct ParsedHotkey {
     std::uint32_t Modifiers = 0;  // never 0 in a parse result

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "model/Text.h"
 #include "model/Utf8.h"
 
 namespace tessarin {
@@ -13,15 +14,8 @@ constexpr char kQuote = '"';
 }  // namespace
 
 std::string JoinActionData(std::string_view command, std::string_view parameters) {
-    std::string data;
-    data.reserve(command.size() + 1 + parameters.size());
-    for (std::size_t i = 0; i < command.size(); ++i) {
-        data += command[i];
-        // The editor wraps program paths in quotes even when the user already typed them.
-        if (command[i] == kQuote && i + 1 < command.size() && command[i + 1] == kQuote) {
-            ++i;
-        }
-    }
+    // The editor wraps program paths in quotes even when the user already typed them.
+    std::string data = CollapseDoubledQuotes(command);
     data += ' ';
     data += parameters;
     return data;
@@ -32,12 +26,7 @@ SplitData SplitActionData(std::string_view data) {
     // A quote can never be a UTF-8 continuation byte, so the byte search finds characters.
     const std::size_t quote = data.empty() ? std::string_view::npos : data.find(kQuote, 1);
     if (quote == std::string_view::npos) {
-        split.Command.reserve(data.size());
-        for (char c : data) {
-            if (c != kQuote) {
-                split.Command += c;
-            }
-        }
+        split.Command = WithoutQuotes(data);
         return split;
     }
     split.Command = std::string(data.substr(0, quote + 1));

@@ -5,88 +5,38 @@
 #include <iterator>
 #include <string_view>
 
+#include "model/ActionCaptions.h"
+#include "model/Text.h"
+
 namespace tessarin {
 
 namespace {
 
-struct TreeRow {
+enum class Required { Nothing, CommandField, ParametersField };
+
+// How the command and parameters come from the fields; Fixed takes both from the row.
+enum class Compose { Fixed, QuotedCommand, Url, Mailto, CustomNamespace, PasteText };
+
+// One node of the tree and, unless it is a category, the action it makes: the caption, the
+// field layout, which field is required, how the data is composed and the help text.
+struct CatalogueRow {
     std::string_view Text;
     std::string_view Key;
     std::string_view ParentKey;
-    int Icon;
+    int Icon = 0;
+    std::string_view Caption{};  // empty for a category
+    FieldLayout Layout = FieldLayout::None;
+    Required Need = Required::Nothing;
+    Compose How = Compose::Fixed;
+    std::string_view Command{};
+    std::string_view Parameters{};
+    std::string_view Help{};
 };
 
 // The CD-ROM drives are inserted right after the two nodes with these keys.
 constexpr std::string_view kEjectKey = "CD";
 constexpr std::string_view kCloseKey = "CD2";
 constexpr int kDriveIcon = 4;
-
-// Tree order is part of the stored data: an action remembers the position of its node.
-constexpr TreeRow kTreeRows[] = {
-    {"Open", "Open", "", 1},
-    {"File/Folder", "OpenFile", "Open", 1},
-    {"Open Add/Remove Programs", "", "OpenFile", 17},
-    {"Open Desktop Properties", "", "OpenFile", 18},
-    {"Open System Properties", "", "OpenFile", 19},
-    {"URL", "", "Open", 3},
-    {"Send Email", "", "Open", 3},
-    {"Send Email Dialog", "", "Open", 3},
-    {"Search Google", "", "Open", 3},
-    {"Search Yahoo", "", "Open", 3},
-    {"Namespace", "Namespace", "Open", 22},
-    {"Control Panel", "", "Namespace", 10},
-    {"My Computer", "", "Namespace", 11},
-    {"Network", "", "Namespace", 14},
-    {"Printers", "", "Namespace", 13},
-    {"Recycle Bin", "", "Namespace", 12},
-    {"Custom Namespace", "", "Namespace", 22},
-    {"Session", "Session", "", 2},
-    {"Shutdown", "", "Session", 2},
-    {"Restart", "", "Session", 2},
-    {"Logoff", "", "Session", 2},
-    {"Switch User", "", "Session", 2},
-    {"CD Eject", kEjectKey, "", 5},
-    {"CD Close", kCloseKey, "", 5},
-    {"Audio", "Audio", "", 7},
-    {"Raise Volume", "", "Audio", 7},
-    {"Lower Volume", "", "Audio", 7},
-    {"Mute", "", "Audio", 7},
-    {"System", "System", "", 9},
-    {"Paste Text", "", "System", 8},
-    {"Hide folders marked as Hidden in explorer", "", "System", 16},
-    {"Show hidden folders in explorer", "", "System", 16},
-    {"Toggle show/hide for the hidden folders in explorer", "", "System", 16},
-    {"Kill All IE And Netscape Windows", "", "System", 20},
-    {"Maximize/Restore Window", "", "System", 24},
-    {"Minimize Window", "", "System", 24},
-    {"Close Window", "", "System", 24},
-    {"Show Desktop", "", "System", 15},
-    {"Show/Hide the taskbar", "", "System", 25},
-    {"Display", "Display", "", 9},
-    {"Start The Default Screensaver", "", "Display", 23},
-    {"Toggle Monitor On/Off", "", "Display", 23},
-};
-
-// "File/Folder" has children too, yet it is an action of its own, so it is not listed here.
-constexpr std::string_view kCategoryTexts[] = {
-    "Open", "Namespace", "Session", "CD Eject", "CD Close", "Audio", "System", "Display",
-};
-
-enum class Required { Nothing, CommandField, ParametersField };
-
-// How the command and parameters come from the fields; Fixed takes both from the rule.
-enum class Compose { Fixed, QuotedCommand, Url, Mailto, CustomNamespace, PasteText };
-
-struct ActionRule {
-    std::string_view NodeText;
-    std::string_view Caption;
-    FieldLayout Layout;
-    Required Need;
-    Compose How;
-    std::string_view Command;
-    std::string_view Parameters;
-    std::string_view Help;
-};
 
 constexpr std::string_view kRundll = "\"rundll32.exe\"";
 constexpr std::string_view kExplorer = "\"explorer.exe\"";
@@ -111,90 +61,105 @@ constexpr std::string_view kKillBrowsersHelp =
     "be lost.";
 
 using enum FieldLayout;
+using namespace captions;
 
-constexpr ActionRule kActionRules[] = {
-    {"File/Folder", "Open File/Folder", File, Required::CommandField, Compose::QuotedCommand, "",
-     "", kFileFolderHelp},
-    {"Open Add/Remove Programs", "Open Add/Remove Programs", None, Required::Nothing,
+// Tree order is part of the stored data: an action remembers the position of its node. A node
+// named as its action is named by the caption itself.
+constexpr CatalogueRow kCatalogue[] = {
+    {"Open", "Open", "", 1},
+    {"File/Folder", "OpenFile", "Open", 1, kOpenFileFolder, File, Required::CommandField,
+     Compose::QuotedCommand, "", "", kFileFolderHelp},
+    {kOpenAddRemovePrograms, "", "OpenFile", 17, kOpenAddRemovePrograms, None, Required::Nothing,
      Compose::Fixed, kRundll, "shell32.dll,Control_RunDLL appwiz.cpl,,0",
      "This will add an action to open the Add/Remove Program Panel"},
-    {"Open Desktop Properties", "Open Desktop Properties", None, Required::Nothing, Compose::Fixed,
-     kRundll, "shell32.dll,Control_RunDLL desk.cpl,,0",
+    {kOpenDesktopProperties, "", "OpenFile", 18, kOpenDesktopProperties, None, Required::Nothing,
+     Compose::Fixed, kRundll, "shell32.dll,Control_RunDLL desk.cpl,,0",
      "This will add an action to open the Desktop Settings"},
-    {"Open System Properties", "Open System Properties", None, Required::Nothing, Compose::Fixed,
-     kRundll, "shell32.dll,Control_RunDLL sysdm.cpl,,0",
+    {kOpenSystemProperties, "", "OpenFile", 19, kOpenSystemProperties, None, Required::Nothing,
+     Compose::Fixed, kRundll, "shell32.dll,Control_RunDLL sysdm.cpl,,0",
      "This will add an action to open the My computer properties"},
-    {"URL", "Go to URL", Url, Required::CommandField, Compose::Url, "", "",
+    {"URL", "", "Open", 3, kGoToUrl, Url, Required::CommandField, Compose::Url, "", "",
      "Simply enter the url to open. It will be opened in the default webbrowser"},
-    {"Send Email", "Send Email", Email, Required::CommandField, Compose::Mailto, "", "",
+    {kSendEmail, "", "Open", 3, kSendEmail, Email, Required::CommandField, Compose::Mailto, "", "",
      "Simply enter the email address of the receiver. It will open the default email program."},
-    {"Send Email Dialog", "Send Email Dialog", None, Required::Nothing, Compose::Fixed, "", "",
-     "This action will display a new window where you can choose the receiver."},
-    {"Search Google", "Search Google", None, Required::Nothing, Compose::Fixed, "", "",
+    {kSendEmailDialog, "", "Open", 3, kSendEmailDialog, None, Required::Nothing, Compose::Fixed, "",
+     "", "This action will display a new window where you can choose the receiver."},
+    {kSearchGoogle, "", "Open", 3, kSearchGoogle, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action that will display a search prompt and then search Google and "
      "display the results."},
-    {"Search Yahoo", "Search Yahoo", None, Required::Nothing, Compose::Fixed, "", "",
+    {kSearchYahoo, "", "Open", 3, kSearchYahoo, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action that will display a search prompt and then search Yahoo and "
      "display the results."},
-    {"Control Panel", "Control Panel", Namespace, Required::Nothing, Compose::Fixed, kExplorer,
+    {"Namespace", "Namespace", "Open", 22},
+    {kControlPanel, "", "Namespace", 10, kControlPanel, Namespace, Required::Nothing,
+     Compose::Fixed, kExplorer,
      "/n,::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\::{21EC2020-3AEA-1069-A2DD-08002B30309D}",
      "This will add an action to open the control panel."},
-    {"My Computer", "My Computer", Namespace, Required::Nothing, Compose::Fixed, kExplorer,
-     "/n,::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "This will add an action to open my computer."},
-    {"Network", "Network", Namespace, Required::Nothing, Compose::Fixed, kExplorer,
-     "/n,::{7007ACC7-3202-11D1-AAD2-00805FC1270E}",
+    {kMyComputer, "", "Namespace", 11, kMyComputer, Namespace, Required::Nothing, Compose::Fixed,
+     kExplorer, "/n,::{20D04FE0-3AEA-1069-A2D8-08002B30309D}",
+     "This will add an action to open my computer."},
+    {kNetwork, "", "Namespace", 14, kNetwork, Namespace, Required::Nothing, Compose::Fixed,
+     kExplorer, "/n,::{7007ACC7-3202-11D1-AAD2-00805FC1270E}",
      "This will add an action to open the network connections."},
     // The mixed case is what has always been stored; changing it would alter existing Data.
-    {"Printers", "Printers", Namespace, Required::Nothing, Compose::Fixed, kExplorer,
+    {kPrinters, "", "Namespace", 13, kPrinters, Namespace, Required::Nothing, Compose::Fixed,
+     kExplorer,
      "/n,::{20d04fe0-3aea-1069-a2d8-08002b30309d}\\::{2227A280-3AEA-1069-A2DE-08002B30309D}",
      "This will add an action to open printers."},
-    {"Recycle Bin", "Recycle Bin", Namespace, Required::Nothing, Compose::Fixed, kExplorer,
-     "/n,::{645FF040-5081-101B-9F08-00AA002F954E}",
+    {kRecycleBin, "", "Namespace", 12, kRecycleBin, Namespace, Required::Nothing, Compose::Fixed,
+     kExplorer, "/n,::{645FF040-5081-101B-9F08-00AA002F954E}",
      "This will add an action to open the recycle bin."},
-    {"Custom Namespace", "Custom Namespace", Namespace, Required::ParametersField,
+    {kCustomNamespace, "", "Namespace", 22, kCustomNamespace, Namespace, Required::ParametersField,
      Compose::CustomNamespace, kExplorer, "", kCustomNamespaceHelp},
-    {"Shutdown", "Shutdown Computer", None, Required::Nothing, Compose::Fixed, "", "",
-     "This will add an action to shutdown your computer"},
-    {"Restart", "Restart Computer", None, Required::Nothing, Compose::Fixed, "", "",
+    {"Session", "Session", "", 2},
+    {"Shutdown", "", "Session", 2, kShutdownComputer, None, Required::Nothing, Compose::Fixed, "",
+     "", "This will add an action to shutdown your computer"},
+    {"Restart", "", "Session", 2, kRestartComputer, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to restart your computer"},
-    {"Logoff", "Logoff", None, Required::Nothing, Compose::Fixed, "", "",
+    {kLogoff, "", "Session", 2, kLogoff, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to logoff the current user"},
-    {"Switch User", "Switch User", None, Required::Nothing, Compose::Fixed, "", "",
+    {kSwitchUser, "", "Session", 2, kSwitchUser, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to switch to another user (Windows XP And Higher)"},
-    {"Raise Volume", "Raise Volume", None, Required::Nothing, Compose::Fixed, "", "",
+    {"CD Eject", kEjectKey, "", 5},
+    {"CD Close", kCloseKey, "", 5},
+    {"Audio", "Audio", "", 7},
+    {kRaiseVolume, "", "Audio", 7, kRaiseVolume, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to raise the volume in windows"},
-    {"Lower Volume", "Lower Volume", None, Required::Nothing, Compose::Fixed, "", "",
+    {kLowerVolume, "", "Audio", 7, kLowerVolume, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to lower the volume in windows"},
-    {"Mute", "Mute", None, Required::Nothing, Compose::Fixed, "", "",
+    {kMute, "", "Audio", 7, kMute, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to mute the wave out device"},
-    {"Paste Text", "Paste Text", Paste, Required::Nothing, Compose::PasteText, "", "",
+    {"System", "System", "", 9},
+    {kPasteText, "", "System", 8, kPasteText, Paste, Required::Nothing, Compose::PasteText, "", "",
      "This will add an action to paste a block of text into another application"},
-    {"Hide folders marked as Hidden in explorer", "Hide Hidden", None, Required::Nothing,
-     Compose::Fixed, "", "",
+    {"Hide folders marked as Hidden in explorer", "", "System", 16, kHideHidden, None,
+     Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to hide the folders marked as hidden in windows explorer."},
-    {"Show hidden folders in explorer", "Show Hidden", None, Required::Nothing, Compose::Fixed, "",
-     "", "This will add an action to show the folders marked as hidden in windows explorer."},
-    {"Toggle show/hide for the hidden folders in explorer", "Toggle Hidden", None,
+    {"Show hidden folders in explorer", "", "System", 16, kShowHidden, None, Required::Nothing,
+     Compose::Fixed, "", "",
+     "This will add an action to show the folders marked as hidden in windows explorer."},
+    {"Toggle show/hide for the hidden folders in explorer", "", "System", 16, kToggleHidden, None,
      Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to toggle show/hide of the folders marked as hidden in windows "
      "explorer."},
-    {"Kill All IE And Netscape Windows", "Kill IE And Netscape", None, Required::Nothing,
+    {"Kill All IE And Netscape Windows", "", "System", 20, kKillBrowsers, None, Required::Nothing,
      Compose::Fixed, "", "", kKillBrowsersHelp},
-    {"Maximize/Restore Window", "Maximize/Restore Window", None, Required::Nothing, Compose::Fixed,
-     "", "", "This will add an action to Maximize/Restore the current window."},
-    {"Minimize Window", "Minimize Window", None, Required::Nothing, Compose::Fixed, "", "",
-     "This will add an action to Minimize the current window."},
-    {"Close Window", "Close Window", None, Required::Nothing, Compose::Fixed, "", "",
+    {kMaximizeRestoreWindow, "", "System", 24, kMaximizeRestoreWindow, None, Required::Nothing,
+     Compose::Fixed, "", "", "This will add an action to Maximize/Restore the current window."},
+    {kMinimizeWindow, "", "System", 24, kMinimizeWindow, None, Required::Nothing, Compose::Fixed,
+     "", "", "This will add an action to Minimize the current window."},
+    {kCloseWindow, "", "System", 24, kCloseWindow, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to Close the current window."},
-    {"Show Desktop", "Show Desktop", None, Required::Nothing, Compose::Fixed, "", "",
+    {kShowDesktop, "", "System", 15, kShowDesktop, None, Required::Nothing, Compose::Fixed, "", "",
      "This will add an action to minimize all applications running and reveal the desktop."},
-    {"Show/Hide the taskbar", "Show/Hide the taskbar", None, Required::Nothing, Compose::Fixed, "",
-     "", "This will add an action that will show/hide the windows taskbar."},
-    {"Start The Default Screensaver", "Start The Default Screensaver", None, Required::Nothing,
+    {kShowHideTaskbar, "", "System", 25, kShowHideTaskbar, None, Required::Nothing, Compose::Fixed,
+     "", "", "This will add an action that will show/hide the windows taskbar."},
+    {"Display", "Display", "", 9},
+    {kStartScreensaver, "", "Display", 23, kStartScreensaver, None, Required::Nothing,
      Compose::Fixed, "", "",
      "This will add an action that will start the default screensaver. If you have disabled the "
      "screensaver in windows this action will not work."},
-    {"Toggle Monitor On/Off", "Toggle Monitor On/Off", None, Required::Nothing, Compose::Fixed, "",
+    {kToggleMonitor, "", "Display", 23, kToggleMonitor, None, Required::Nothing, Compose::Fixed, "",
      "",
      "This will let you toggle the monitor on/off. On Windows 2000/XP you must release the keys "
      "before the monitor turns off."},
@@ -208,8 +173,8 @@ struct DriveRule {
 };
 
 constexpr DriveRule kDriveRules[] = {
-    {"CD Eject", "Eject Cdrom", "This will add an action to eject a cdrom/dvd"},
-    {"CD Close", "Close Cdrom", "This will add an action to close a cdrom/dvd"},
+    {"CD Eject", kEjectCdrom, "This will add an action to eject a cdrom/dvd"},
+    {"CD Close", kCloseCdrom, "This will add an action to close a cdrom/dvd"},
 };
 
 const CatalogueNode* NodeAt(const CatalogueTree& tree, std::int32_t position) {
@@ -230,11 +195,17 @@ const DriveRule* FindDriveRule(const CatalogueTree& tree, std::int32_t position)
     return found == std::end(kDriveRules) ? nullptr : found;
 }
 
-const ActionRule* FindActionRule(std::string_view nodeText) {
-    const auto found =
-        std::find_if(std::begin(kActionRules), std::end(kActionRules),
-                     [&](const ActionRule& rule) { return rule.NodeText == nodeText; });
-    return found == std::end(kActionRules) ? nullptr : found;
+// The row of the node with this text; nodes the catalogue did not make (the drives) have none.
+const CatalogueRow* FindRow(std::string_view nodeText) {
+    const auto found = std::find_if(std::begin(kCatalogue), std::end(kCatalogue),
+                                    [&](const CatalogueRow& row) { return row.Text == nodeText; });
+    return found == std::end(kCatalogue) ? nullptr : found;
+}
+
+// The row of the action node with this text; none for a category.
+const CatalogueRow* FindActionRule(std::string_view nodeText) {
+    const CatalogueRow* row = FindRow(nodeText);
+    return row == nullptr || row->Caption.empty() ? nullptr : row;
 }
 
 void AddCdRomDrives(CatalogueTree& tree, const DriveProbe& drives, std::string_view parentKey) {
@@ -247,20 +218,6 @@ void AddCdRomDrives(CatalogueTree& tree, const DriveProbe& drives, std::string_v
         tree.push_back(
             CatalogueNode{std::string{upper, ':'}, "", std::string(parentKey), kDriveIcon});
     }
-}
-
-bool IsBlank(std::string_view text) {
-    return text.find_first_not_of(' ') == std::string_view::npos;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view needle) {
-    const auto found = std::search(text.begin(), text.end(), needle.begin(), needle.end(),
-                                   [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
-    return found != text.end();
 }
 
 std::string UrlCommand(const std::string& field) {
@@ -282,7 +239,7 @@ bool BuildsAction(const CatalogueTree& tree, std::int32_t position, std::string_
         // separator blank.
         return drive->Caption == caption && data.substr(0, data.find(' ')) == node->Text;
     }
-    const ActionRule* rule = FindActionRule(node->Text);
+    const CatalogueRow* rule = FindActionRule(node->Text);
     return rule != nullptr && rule->Caption == caption;
 }
 
@@ -298,8 +255,8 @@ std::string CustomNamespaceParameters(const std::string& field) {
 
 CatalogueTree FillActionTree(const DriveProbe& drives) {
     CatalogueTree tree;
-    tree.reserve(std::size(kTreeRows));
-    for (const TreeRow& row : kTreeRows) {
+    tree.reserve(std::size(kCatalogue));
+    for (const CatalogueRow& row : kCatalogue) {
         tree.push_back(CatalogueNode{std::string(row.Text), std::string(row.Key),
                                      std::string(row.ParentKey), row.Icon});
         // Each section asks the system on its own, so a drive is listed under both only when
@@ -325,8 +282,8 @@ const CatalogueNode* ParentNode(const CatalogueTree& tree, std::int32_t position
 
 bool IsCategoryNode(const CatalogueTree& tree, std::int32_t position) {
     const CatalogueNode* node = NodeAt(tree, position);
-    return node != nullptr && std::find(std::begin(kCategoryTexts), std::end(kCategoryTexts),
-                                        node->Text) != std::end(kCategoryTexts);
+    const CatalogueRow* row = node == nullptr ? nullptr : FindRow(node->Text);
+    return row != nullptr && row->Caption.empty();
 }
 
 FieldLayout NodeFieldLayout(const CatalogueTree& tree, std::int32_t position) {
@@ -334,7 +291,7 @@ FieldLayout NodeFieldLayout(const CatalogueTree& tree, std::int32_t position) {
         return FieldLayout::None;
     }
     const CatalogueNode* node = NodeAt(tree, position);
-    const ActionRule* rule = node == nullptr ? nullptr : FindActionRule(node->Text);
+    const CatalogueRow* rule = node == nullptr ? nullptr : FindActionRule(node->Text);
     return rule == nullptr ? FieldLayout::None : rule->Layout;
 }
 
@@ -353,7 +310,7 @@ BuiltAction BuildActionFromNode(const CatalogueTree& tree, std::int32_t position
         built.Command = node->Text;
         return built;
     }
-    const ActionRule* rule = FindActionRule(node->Text);
+    const CatalogueRow* rule = FindActionRule(node->Text);
     if (rule == nullptr) {
         return {};
     }
@@ -407,7 +364,7 @@ std::optional<std::string> NodeHelpText(const CatalogueTree& tree, std::int32_t 
         return std::string(drive->Help);
     }
     const CatalogueNode* node = NodeAt(tree, position);
-    const ActionRule* rule = node == nullptr ? nullptr : FindActionRule(node->Text);
+    const CatalogueRow* rule = node == nullptr ? nullptr : FindActionRule(node->Text);
     if (rule == nullptr) {
         return std::nullopt;
     }

@@ -5,6 +5,12 @@
 
 namespace tessarin {
 
+// Modifier flags as the system's hotkey service takes them.
+inline constexpr std::uint32_t kModAlt = 1;
+inline constexpr std::uint32_t kModControl = 2;
+inline constexpr std::uint32_t kModShift = 4;
+inline constexpr std::uint32_t kModWin = 8;
+
 // Global atoms and system-wide hotkeys, bound to the window that receives the hotkey messages.
 class HotkeyPort {
   public:

@@ -6,6 +6,28 @@
 
 namespace tessarin {
 
+// The system's own numbers for the calls below.
+namespace sys {
+
+inline constexpr std::uint32_t kEwxLogoff = 0;
+inline constexpr std::uint32_t kEwxShutdown = 1;
+inline constexpr std::uint32_t kEwxReboot = 2;
+
+inline constexpr std::uint32_t kTokenAdjustPrivilegesAndQuery = 0x28;
+inline constexpr std::uint32_t kSePrivilegeEnabled = 2;
+
+inline constexpr std::uint32_t kMciOpenTypeElementShareable = 0x2300;
+inline constexpr std::uint32_t kMciSetDoorOpen = 0x100;
+inline constexpr std::uint32_t kMciSetDoorClosed = 0x200;
+
+inline constexpr std::uint32_t kMbOk = 0;
+inline constexpr std::uint32_t kMbIconStop = 16;
+
+inline constexpr std::uint32_t kScScreenSave = 0xF140;
+inline constexpr std::uint32_t kScMonitorPower = 0xF170;
+
+}  // namespace sys
+
 // The machine-wide services behind the system control actions: the logon and power, the
 // shutdown privilege, the CD tray through the media control interface, the wave-out volume, the
 // screen saver and monitor power, and the key state and message loop the monitor action waits on.

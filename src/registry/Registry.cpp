@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "model/Text.h"
+
 namespace tessarin {
 
 namespace {
@@ -60,13 +62,31 @@ std::optional<std::int32_t> IntegerOf(const RegistryVariant& value) {
     return std::nullopt;
 }
 
-std::string TrimBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
+// A key opened or created through the port, and closed again when this goes, on every path.
+class ScopedKey {
+  public:
+    using Request = std::int32_t (RawRegistry::*)(std::int32_t, const std::string&, std::uint32_t,
+                                                  RegistryKey&);
+
+    ScopedKey(RawRegistry& registry, Request request, std::int32_t root, const std::string& subKey,
+              std::uint32_t access)
+        : registry_(registry), status_((registry.*request)(root, subKey, access, key_)) {}
+    ~ScopedKey() {
+        if (IsOpen()) {
+            registry_.CloseKey(key_);
+        }
     }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+
+    bool IsOpen() const { return status_ == reg::kSuccess; }
+    RegistryKey Get() const { return key_; }
+
+  private:
+    RawRegistry& registry_;
+    RegistryKey key_ = 0;
+    std::int32_t status_;
+};
 
 std::string OrDefault(const std::string& text, std::string fallback) {
     return text.empty() ? fallback : text;
@@ -95,9 +115,7 @@ std::int32_t VariantLong(const RegistryVariant& value) {
     if (text == nullptr) {
         return 0;
     }
-    std::string_view digits = *text;
-    digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));
-    digits.remove_suffix(digits.size() - (digits.find_last_not_of(' ') + 1));
+    std::string_view digits = TrimBlanksView(*text);
     if (!digits.empty() && digits.front() == '+') {
         digits.remove_prefix(1);
     }
@@ -110,22 +128,17 @@ std::int32_t VariantLong(const RegistryVariant& value) {
 }
 
 bool cRegistry::KeyExists() const {
-    RegistryKey key = 0;
-    if (registry_.OpenKey(classKey_, sectionKey_, reg::kQueryValue, key) != reg::kSuccess) {
-        return false;
-    }
-    registry_.CloseKey(key);
-    return true;
+    return ScopedKey(registry_, &RawRegistry::OpenKey, classKey_, sectionKey_, reg::kQueryValue)
+        .IsOpen();
 }
 
 bool cRegistry::CreateKey() {
-    RegistryKey key = 0;
-    if (registry_.CreateKey(classKey_, sectionKey_, reg::kReadWrite, key) != reg::kSuccess) {
+    const ScopedKey key(registry_, &RawRegistry::CreateKey, classKey_, sectionKey_,
+                        reg::kReadWrite);
+    if (!key.IsOpen()) {
         RecordError(kRegistryKeyError, "Failed to create registry Key: '" + sectionKey_);
-        return false;
     }
-    registry_.CloseKey(key);
-    return true;
+    return key.IsOpen();
 }
 
 bool cRegistry::DeleteKey() {
@@ -134,33 +147,36 @@ bool cRegistry::DeleteKey() {
 
 bool cRegistry::DeleteValue() {
     const std::string where = std::to_string(classKey_) + "',Section: '" + sectionKey_;
-    RegistryKey key = 0;
-    if (registry_.OpenKey(classKey_, sectionKey_, reg::kReadWrite, key) != reg::kSuccess) {
+    const ScopedKey key(registry_, &RawRegistry::OpenKey, classKey_, sectionKey_, reg::kReadWrite);
+    if (!key.IsOpen()) {
         RecordError(kRegistryKeyError, "Failed to open key '" + where + "' for delete access");
         return false;
     }
-    const bool deleted = registry_.DeleteValue(key, valueKey_) == reg::kSuccess;
+    const bool deleted = registry_.DeleteValue(key.Get(), valueKey_) == reg::kSuccess;
     if (!deleted) {
         RecordError(kRegistryKeyError,
                     "Failed to delete registry Key: '" + where + "',Key: '" + valueKey_);
     }
-    registry_.CloseKey(key);
     return deleted;
 }
 
 RegistryVariant cRegistry::Value() {
-    RegistryKey key = 0;
-    if (registry_.OpenKey(classKey_, sectionKey_, reg::kQueryValue, key) != reg::kSuccess) {
-        return default_;
-    }
     RegistryData data;
-    std::uint32_t size = 0;
-    std::int32_t status = registry_.QueryValue(key, valueKey_, 0, size, data);
-    // Another program can make the value grow between learning its size and reading it.
-    for (int attempt = 0; status == reg::kMoreData && attempt < 8; ++attempt) {
-        status = registry_.QueryValue(key, valueKey_, size, size, data);
+    std::int32_t status = reg::kSuccess;
+    {
+        // Closed before the data is read: an expansion asks the system again.
+        const ScopedKey key(registry_, &RawRegistry::OpenKey, classKey_, sectionKey_,
+                            reg::kQueryValue);
+        if (!key.IsOpen()) {
+            return default_;
+        }
+        std::uint32_t size = 0;
+        status = registry_.QueryValue(key.Get(), valueKey_, 0, size, data);
+        // Another program can make the value grow between learning its size and reading it.
+        for (int attempt = 0; status == reg::kMoreData && attempt < 8; ++attempt) {
+            status = registry_.QueryValue(key.Get(), valueKey_, size, size, data);
+        }
     }
-    registry_.CloseKey(key);
     if (status != reg::kSuccess) {
         return default_;
     }
@@ -185,8 +201,9 @@ RegistryVariant cRegistry::ReadData(const RegistryData& data) {
 }
 
 void cRegistry::Value(const RegistryVariant& vValue) {
-    RegistryKey key = 0;
-    if (registry_.CreateKey(classKey_, sectionKey_, reg::kReadWrite, key) != reg::kSuccess) {
+    const ScopedKey key(registry_, &RawRegistry::CreateKey, classKey_, sectionKey_,
+                        reg::kReadWrite);
+    if (!key.IsOpen()) {
         RecordError(kRegistryKeyError, SetValueFailure(vValue));
         return;
     }
@@ -224,31 +241,26 @@ void cRegistry::Value(const RegistryVariant& vValue) {
             break;
     }
     if (write) {
-        status = registry_.SetValue(key, valueKey_, data);
+        status = registry_.SetValue(key.Get(), valueKey_, data);
     }
     if (status != reg::kSuccess) {
         RecordError(kRegistrySetValueError, SetValueFailure(vValue));
     }
-    registry_.CloseKey(key);
 }
 
 bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, std::int32_t& iKeyCount) {
     sKeyNames.clear();
     iKeyCount = 0;
-    RegistryKey key = 0;
-    if (registry_.OpenKey(classKey_, sectionKey_, reg::kQueryValue, key) != reg::kSuccess) {
-        return false;
-    }
+    const ScopedKey key(registry_, &RawRegistry::OpenKey, classKey_, sectionKey_, reg::kQueryValue);
     std::uint32_t longest = 0;
-    if (registry_.QueryInfoKey(key, longest) != reg::kSuccess) {
-        registry_.CloseKey(key);
+    if (!key.IsOpen() || registry_.QueryInfoKey(key.Get(), longest) != reg::kSuccess) {
         return false;
     }
     std::uint32_t buffer = std::clamp<std::uint32_t>(longest + 1, 1, kValueNameBuffer);
     std::int32_t status = reg::kSuccess;
     for (std::uint32_t index = 0;;) {
         std::string name;
-        status = registry_.EnumValue(key, index, buffer, name);
+        status = registry_.EnumValue(key.Get(), index, buffer, name);
         // A value added since the key was measured can have a longer name than the buffer.
         if (status == reg::kMoreData && buffer < kValueNameBuffer) {
             buffer = kValueNameBuffer;
@@ -260,7 +272,6 @@ bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, std::int32_
         sKeyNames.push_back(std::move(name));
         ++index;
     }
-    registry_.CloseKey(key);
     iKeyCount = static_cast<std::int32_t>(sKeyNames.size());
     return status == reg::kNoMoreItems;
 }
@@ -268,15 +279,16 @@ bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, std::int32_
 bool cRegistry::EnumerateSections(std::vector<std::string>& sSect, std::int32_t& iSectCount) {
     sSect.clear();
     iSectCount = 0;
-    RegistryKey key = 0;
-    if (registry_.OpenKey(classKey_, sectionKey_, reg::kEnumerateSubKeys, key) != reg::kSuccess) {
+    const ScopedKey key(registry_, &RawRegistry::OpenKey, classKey_, sectionKey_,
+                        reg::kEnumerateSubKeys);
+    if (!key.IsOpen()) {
         return false;
     }
     std::uint32_t buffer = kFirstKeyNameBuffer;
     std::int32_t status = reg::kSuccess;
     for (std::uint32_t index = 0;;) {
         std::string name;
-        status = registry_.EnumKey(key, index, buffer, name);
+        status = registry_.EnumKey(key.Get(), index, buffer, name);
         // A name of the greatest length does not fit the first buffer; the rest must not be lost.
         if (status == reg::kMoreData && buffer < kKeyNameBuffer) {
             buffer = kKeyNameBuffer;
@@ -288,10 +300,9 @@ bool cRegistry::EnumerateSections(std::vector<std::string>& sSect, std::int32_t&
         if (sSect.empty()) {
             sSect.emplace_back();
         }
-        sSect.push_back(name.substr(0, name.find('\0')));
+        sSect.push_back(TrimAtNull(name));
         ++index;
     }
-    registry_.CloseKey(key);
     iSectCount = sSect.empty() ? 0 : static_cast<std::int32_t>(sSect.size() - 1);
     return status == reg::kNoMoreItems;
 }

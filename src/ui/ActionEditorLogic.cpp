@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "model/ActionCaptions.h"
 #include "model/ActionData.h"
 
 namespace tessarin {
@@ -79,8 +80,9 @@ constexpr LayoutRule kLayoutRules[] = {
      {true, true, ""}},
 };
 
-constexpr std::string_view kPasteTextCaption = "Paste Text";
-constexpr std::string_view kCustomNamespaceNode = "Custom Namespace";
+constexpr std::string_view kPasteTextCaption = captions::kPasteText;
+// The node is named by the caption of the action it makes.
+constexpr std::string_view kCustomNamespaceNode = captions::kCustomNamespace;
 constexpr std::string_view kMailto = "mailto:";
 // Every namespace action's parameters start with it; the editor puts it back on OK.
 constexpr std::string_view kNewWindowSwitch = "/n,";

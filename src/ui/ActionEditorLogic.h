@@ -10,10 +10,11 @@
 #include "model/ActionRecord.h"
 #include "model/AppState.h"
 #include "model/Catalogue.h"
+#include "Version.h"
 
 namespace tessarin {
 
-inline constexpr const char* kEditorTitle = "Tessarin v1.36";
+inline constexpr const char* kEditorTitle = kProgramTitle;
 inline constexpr const char* kRefusalMessage =
     "You need to fill in the necessary fields for this command.";
 inline constexpr std::int32_t kFileFolderPosition = 2;

@@ -1,54 +1,37 @@
 #include "ui/PopupMenuModel.h"
 
-#include "actions/Executor.h"
 #include "hotkeys/Hotkeys.h"
+#include "model/ActionCaptions.h"
 
 namespace tessarin {
 namespace {
 
-// What a list row offers in the popup: the text its caption is made from and what it runs.
-// Rows whose caption is not listed here are not offered.
-struct OfferRule {
-    const char* Caption;
-    enum { DataEntry, SearchEntry, PlaceEntry } Kind;
-};
+using namespace captions;
 
-constexpr OfferRule kOfferRules[] = {
-    {"Go to URL", OfferRule::DataEntry},
-    {"Send Email", OfferRule::DataEntry},
-    {"Open File/Folder", OfferRule::DataEntry},
-    {"Search Google", OfferRule::SearchEntry},
-    {"Search Yahoo", OfferRule::SearchEntry},
-    {"Control Panel", OfferRule::PlaceEntry},
-    {"My Computer", OfferRule::PlaceEntry},
-    {"Network", OfferRule::PlaceEntry},
-    {"Printers", OfferRule::PlaceEntry},
-    {"Recycle Bin", OfferRule::PlaceEntry},
-    {"Open Add/Remove Programs", OfferRule::PlaceEntry},
-    {"Open Desktop Properties", OfferRule::PlaceEntry},
-    {"Open System Properties", OfferRule::PlaceEntry},
-};
-
+// The list rows the popup offers, group by group in the order the popup shows them: the caption,
+// the text its entries are made from and what they run, the prefix of their text and their
+// picture. Rows whose caption is not listed here are not offered.
 struct PopupGroup {
-    const char* Tag;
+    std::string_view Caption;
+    enum { DataEntry, SearchEntry, PlaceEntry } Kind;
     const char* Prefix;
     PopupBitmap Bitmap;
 };
 
 constexpr PopupGroup kGroups[] = {
-    {"Open File/Folder", "Open ", PopupBitmap::FileOrFolder},
-    {"Go to URL", "Browse ", PopupBitmap::WebOrMail},
-    {"Send Email", "Email ", PopupBitmap::WebOrMail},
-    {"Search Google", "", PopupBitmap::WebOrMail},
-    {"Search Yahoo", "", PopupBitmap::WebOrMail},
-    {"Control Panel", "Open ", PopupBitmap::ShellPlace},
-    {"My Computer", "Open ", PopupBitmap::ShellPlace},
-    {"Network", "Open ", PopupBitmap::ShellPlace},
-    {"Printers", "Open ", PopupBitmap::ShellPlace},
-    {"Recycle Bin", "Open ", PopupBitmap::ShellPlace},
-    {"Open Add/Remove Programs", "", PopupBitmap::ShellPlace},
-    {"Open Desktop Properties", "", PopupBitmap::ShellPlace},
-    {"Open System Properties", "", PopupBitmap::ShellPlace},
+    {kOpenFileFolder, PopupGroup::DataEntry, "Open ", PopupBitmap::FileOrFolder},
+    {kGoToUrl, PopupGroup::DataEntry, "Browse ", PopupBitmap::WebOrMail},
+    {kSendEmail, PopupGroup::DataEntry, "Email ", PopupBitmap::WebOrMail},
+    {kSearchGoogle, PopupGroup::SearchEntry, "", PopupBitmap::WebOrMail},
+    {kSearchYahoo, PopupGroup::SearchEntry, "", PopupBitmap::WebOrMail},
+    {kControlPanel, PopupGroup::PlaceEntry, "Open ", PopupBitmap::ShellPlace},
+    {kMyComputer, PopupGroup::PlaceEntry, "Open ", PopupBitmap::ShellPlace},
+    {kNetwork, PopupGroup::PlaceEntry, "Open ", PopupBitmap::ShellPlace},
+    {kPrinters, PopupGroup::PlaceEntry, "Open ", PopupBitmap::ShellPlace},
+    {kRecycleBin, PopupGroup::PlaceEntry, "Open ", PopupBitmap::ShellPlace},
+    {kOpenAddRemovePrograms, PopupGroup::PlaceEntry, "", PopupBitmap::ShellPlace},
+    {kOpenDesktopProperties, PopupGroup::PlaceEntry, "", PopupBitmap::ShellPlace},
+    {kOpenSystemProperties, PopupGroup::PlaceEntry, "", PopupBitmap::ShellPlace},
 };
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
@@ -88,18 +71,6 @@ PopupRun PopupItems::EntryRun(std::size_t k) const {
     return {row.Tag, CollapseDoubledQuotes(row.Param)};
 }
 
-std::string CollapseDoubledQuotes(std::string_view text) {
-    std::string collapsed;
-    collapsed.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        collapsed += text[i];
-        if (text[i] == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-            ++i;
-        }
-    }
-    return collapsed;
-}
-
 std::size_t FixMenuItems(const PopupItems& popupItems, std::size_t listRows, std::string_view sTag,
                          std::size_t j, std::string_view sPrefixStr, PopupBitmap bitmap,
                          std::vector<PopupEntry>& entries) {
@@ -130,20 +101,20 @@ std::vector<PopupEntry> UpdatePopupMenu(const ActionList& listView1, PopupItems&
         if (caption.empty()) {
             continue;
         }
-        for (const OfferRule& rule : kOfferRules) {
-            if (caption != rule.Caption) {
+        for (const PopupGroup& group : kGroups) {
+            if (caption != group.Caption) {
                 continue;
             }
-            switch (rule.Kind) {
-                case OfferRule::DataEntry:
+            switch (group.Kind) {
+                case PopupGroup::DataEntry:
                     if (!data.empty()) {
                         popupItems.Setmenuitem(k, data, caption, data);
                     }
                     break;
-                case OfferRule::SearchEntry:
+                case PopupGroup::SearchEntry:
                     popupItems.Setmenuitem(k, caption, caption, kSearchData);
                     break;
-                case OfferRule::PlaceEntry:
+                case PopupGroup::PlaceEntry:
                     popupItems.Setmenuitem(k, caption, caption, data);
                     break;
             }
@@ -154,8 +125,8 @@ std::vector<PopupEntry> UpdatePopupMenu(const ActionList& listView1, PopupItems&
     std::vector<PopupEntry> entries;
     std::size_t j = 1;
     for (const PopupGroup& group : kGroups) {
-        j = FixMenuItems(popupItems, listView1.Count(), group.Tag, j, group.Prefix, group.Bitmap,
-                         entries);
+        j = FixMenuItems(popupItems, listView1.Count(), group.Caption, j, group.Prefix,
+                         group.Bitmap, entries);
     }
     return entries;
 }

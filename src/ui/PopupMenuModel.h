@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/ActionRecord.h"
+#include "model/Text.h"
 
 namespace tessarin {
 
@@ -77,8 +78,5 @@ std::vector<PopupEntry> UpdatePopupMenu(const ActionList& listView1, PopupItems&
 
 PopupMenuContent BuildPopupMenuContent(const ActionList& listView1, PopupItems& popupItems,
                                        bool hotkeysEnabled);
-
-// Every pair of adjacent double quotes becomes one, scanning left to right.
-std::string CollapseDoubledQuotes(std::string_view text);
 
 }  // namespace tessarin

@@ -278,10 +278,9 @@ TEST_F(TrayIconTest, PopupOffersTheListThenTheFixedItems) {
         {L"", 0, false},
         {L"Unload Tessarin", win32::kPopupExitId, false},
     };
-    HMENU menu = tray_->CreatePopup();
+    win32::UniqueMenu menu = tray_->CreatePopup();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(ReadMenu(menu), expected);
-    DestroyMenu(menu);
+    EXPECT_EQ(ReadMenu(menu.get()), expected);
 
     host_.hotkeysEnabled = false;
     host_.list.Clear();
@@ -289,8 +288,7 @@ TEST_F(TrayIconTest, PopupOffersTheListThenTheFixedItems) {
     menu = tray_->CreatePopup();
     std::vector<MenuItem> fixedOnly(expected.begin() + 4, expected.end());
     fixedOnly[2].text = L"Enable All Hotkeys";
-    EXPECT_EQ(ReadMenu(menu), fixedOnly);
-    DestroyMenu(menu);
+    EXPECT_EQ(ReadMenu(menu.get()), fixedOnly);
 }
 
 // Drawn into a menu item, each picture covers its middle and leaves the menu's own colour
@@ -341,7 +339,7 @@ TEST_F(TrayIconTest, ChosenItemsReachTheHost) {
     AddRow("Network", "");
     AddRow("Open File/Folder", "\"\"C:\\a b\\x.exe\"\" -v");
     tray_->SetupTrayIcon();
-    DestroyMenu(tray_->CreatePopup());
+    tray_->CreatePopup();
 
     tray_->RunPopupCommand(win32::kPopupFirstEntryId);
     tray_->RunPopupCommand(win32::kPopupFirstEntryId + 1);

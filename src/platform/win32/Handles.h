@@ -9,7 +9,9 @@
 #include <objbase.h>
 
 #include <memory>
+#include <optional>
 #include <type_traits>
+#include <utility>
 
 namespace tessarin::win32 {
 
@@ -56,6 +58,10 @@ using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>,
                                    handles::Deleter<HFONT, handles::DeleteGdiObject>>;
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>,
                                      handles::Deleter<HBITMAP, handles::DeleteGdiObject>>;
+using UniquePen =
+    std::unique_ptr<std::remove_pointer_t<HPEN>, handles::Deleter<HPEN, handles::DeleteGdiObject>>;
+using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>,
+                                    handles::Deleter<HBRUSH, handles::DeleteGdiObject>>;
 using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>,
                                    handles::Deleter<HICON, handles::DestroyIconHandle>>;
 using UniqueImageList =
@@ -70,5 +76,58 @@ using UniqueKey =
 // Memory the shell hands out with CoTaskMemAlloc (known-folder paths, item id lists).
 template <typename T>
 using UniqueTaskMemory = std::unique_ptr<T, handles::Deleter<T*, handles::FreeTaskMemory>>;
+
+// An object selected into a device context for a while: the object of its kind that the context
+// held before comes back when this goes. A GDI object cannot be deleted while selected, so
+// declare its owner before this.
+class SelectedObject {
+  public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept
+        : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedObject() {
+        // Null when the selection failed (a region, which answers otherwise, is never selected).
+        if (previous_ != nullptr) {
+            SelectObject(dc_, previous_);
+        }
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+  private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// The pen and brush that shapes are drawn with. Each Use selects a new pair, and the pair it
+// replaces is freed; at the end the context gets back the pair it had, and the last pair is freed.
+class SelectedPenAndBrush {
+  public:
+    explicit SelectedPenAndBrush(HDC dc) noexcept
+        : dc_(dc),
+          penSlot_(dc, GetStockObject(NULL_PEN)),
+          brushSlot_(dc, GetStockObject(NULL_BRUSH)) {}
+
+    // A solid pen of the width and colour, and a solid brush of the fill or none.
+    void Use(int width, COLORREF line, std::optional<COLORREF> fill) noexcept {
+        if (UniquePen pen(CreatePen(PS_SOLID, width, line)); pen != nullptr) {
+            SelectObject(dc_, pen.get());
+            pen_ = std::move(pen);
+        }
+        UniqueBrush brush(fill ? CreateSolidBrush(*fill) : nullptr);
+        if (fill && brush == nullptr) {
+            return;
+        }
+        SelectObject(dc_, brush != nullptr ? brush.get() : GetStockObject(NULL_BRUSH));
+        brush_ = std::move(brush);
+    }
+
+  private:
+    HDC dc_;
+    // Declared before the slots, so they are freed after the context has its own pair back.
+    UniquePen pen_;
+    UniqueBrush brush_;
+    SelectedObject penSlot_;
+    SelectedObject brushSlot_;
+};
 
 }  // namespace tessarin::win32

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "platform/win32/MessagePump.h"
 #include "platform/win32/WideString.h"
 
 namespace tessarin::win32 {
@@ -317,17 +318,7 @@ void Win32DesktopPort::CloseHandle(ProcessHandle process) {
 }
 
 bool Win32DesktopPort::PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            // Swallowed here, the main loop would never end and leave a process without windows.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
+    return PumpPendingMessages();
 }
 
 bool Win32DesktopPort::Wait(std::uint32_t milliseconds) {

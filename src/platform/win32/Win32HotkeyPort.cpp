@@ -1,8 +1,16 @@
 #include "platform/win32/Win32HotkeyPort.h"
 
+#include <utility>
+
 #include "platform/win32/WideString.h"
 
 namespace tessarin::win32 {
+
+// The flags the core hands through the port are the system's own.
+static_assert(std::cmp_equal(kModAlt, MOD_ALT));
+static_assert(std::cmp_equal(kModControl, MOD_CONTROL));
+static_assert(std::cmp_equal(kModShift, MOD_SHIFT));
+static_assert(std::cmp_equal(kModWin, MOD_WIN));
 
 std::uint16_t Win32HotkeyPort::AddGlobalAtom(const std::string& name) {
     return GlobalAddAtomW(Widen(name).c_str());

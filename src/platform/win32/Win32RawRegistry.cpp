@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/WideString.h"
@@ -12,6 +13,34 @@
 namespace tessarin::win32 {
 
 namespace {
+
+// The numbers the core hands through the port are the system's own. The roots are pointers to
+// the system, so PredefinedKey maps them instead.
+static_assert(std::cmp_equal(reg::kNone, REG_NONE));
+static_assert(std::cmp_equal(reg::kSz, REG_SZ));
+static_assert(std::cmp_equal(reg::kExpandSz, REG_EXPAND_SZ));
+static_assert(std::cmp_equal(reg::kBinary, REG_BINARY));
+static_assert(std::cmp_equal(reg::kDword, REG_DWORD));
+static_assert(std::cmp_equal(reg::kDwordBigEndian, REG_DWORD_BIG_ENDIAN));
+static_assert(std::cmp_equal(reg::kLink, REG_LINK));
+static_assert(std::cmp_equal(reg::kMultiSz, REG_MULTI_SZ));
+static_assert(std::cmp_equal(reg::kQueryValue, KEY_QUERY_VALUE));
+static_assert(std::cmp_equal(reg::kSetValue, KEY_SET_VALUE));
+static_assert(std::cmp_equal(reg::kCreateSubKey, KEY_CREATE_SUB_KEY));
+static_assert(std::cmp_equal(reg::kEnumerateSubKeys, KEY_ENUMERATE_SUB_KEYS));
+static_assert(std::cmp_equal(reg::kNotify, KEY_NOTIFY));
+static_assert(std::cmp_equal(reg::kCreateLink, KEY_CREATE_LINK));
+static_assert(std::cmp_equal(reg::kReadWrite, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY |
+                                                  KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY |
+                                                  KEY_CREATE_LINK));
+static_assert(std::cmp_equal(reg::kSuccess, ERROR_SUCCESS));
+static_assert(std::cmp_equal(reg::kFileNotFound, ERROR_FILE_NOT_FOUND));
+static_assert(std::cmp_equal(reg::kAccessDenied, ERROR_ACCESS_DENIED));
+static_assert(std::cmp_equal(reg::kInvalidHandle, ERROR_INVALID_HANDLE));
+static_assert(std::cmp_equal(reg::kNotEnoughMemory, ERROR_NOT_ENOUGH_MEMORY));
+static_assert(std::cmp_equal(reg::kInvalidData, ERROR_INVALID_DATA));
+static_assert(std::cmp_equal(reg::kMoreData, ERROR_MORE_DATA));
+static_assert(std::cmp_equal(reg::kNoMoreItems, ERROR_NO_MORE_ITEMS));
 
 HKEY PredefinedKey(std::int32_t root) {
     switch (root) {
@@ -44,6 +73,21 @@ std::string TextOf(const std::vector<BYTE>& bytes, DWORD size) {
         std::memcpy(wide.data(), bytes.data(), wide.size() * sizeof(wchar_t));
     }
     return Narrow(wide);
+}
+
+// The name at an index, read by either listing call: both take the key, the index, the buffer
+// and its length, and leave the rest unasked.
+template <typename Listing>
+std::int32_t NameAt(Listing listing, RegistryKey key, std::uint32_t index,
+                    std::uint32_t bufferLength, std::string& name) {
+    std::wstring buffer(bufferLength == 0 ? 1 : bufferLength, L'\0');
+    DWORD length = static_cast<DWORD>(buffer.size());
+    const LONG status =
+        listing(Handle(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS) {
+        name = Narrow(std::wstring_view(buffer.data(), length));
+    }
+    return Status(status);
 }
 
 }  // namespace
@@ -155,26 +199,12 @@ std::int32_t Win32RawRegistry::QueryInfoKey(RegistryKey key, std::uint32_t& long
 
 std::int32_t Win32RawRegistry::EnumValue(RegistryKey key, std::uint32_t index,
                                          std::uint32_t bufferLength, std::string& name) {
-    std::wstring buffer(bufferLength == 0 ? 1 : bufferLength, L'\0');
-    DWORD length = static_cast<DWORD>(buffer.size());
-    const LONG status = RegEnumValueW(Handle(key), index, buffer.data(), &length, nullptr, nullptr,
-                                      nullptr, nullptr);
-    if (status == ERROR_SUCCESS) {
-        name = Narrow(std::wstring_view(buffer.data(), length));
-    }
-    return Status(status);
+    return NameAt(&RegEnumValueW, key, index, bufferLength, name);
 }
 
 std::int32_t Win32RawRegistry::EnumKey(RegistryKey key, std::uint32_t index,
                                        std::uint32_t bufferLength, std::string& name) {
-    std::wstring buffer(bufferLength == 0 ? 1 : bufferLength, L'\0');
-    DWORD length = static_cast<DWORD>(buffer.size());
-    const LONG status = RegEnumKeyExW(Handle(key), index, buffer.data(), &length, nullptr, nullptr,
-                                      nullptr, nullptr);
-    if (status == ERROR_SUCCESS) {
-        name = Narrow(std::wstring_view(buffer.data(), length));
-    }
-    return Status(status);
+    return NameAt(&RegEnumKeyExW, key, index, bufferLength, name);
 }
 
 std::string Win32RawRegistry::ExpandEnvironment(const std::string& text) {

@@ -28,12 +28,6 @@ bool IsText(DWORD type) {
 
 }  // namespace
 
-Win32SettingsStore::~Win32SettingsStore() {
-    for (const auto& [section, key] : keys_) {
-        RegCloseKey(key);
-    }
-}
-
 std::wstring Win32SettingsStore::SectionPath(const std::string& section) const {
     return L"Software\\" + Widen(application_) + L"\\" + Widen(section);
 }
@@ -41,7 +35,7 @@ std::wstring Win32SettingsStore::SectionPath(const std::string& section) const {
 Win32SettingsStore::Key Win32SettingsStore::SectionKey(const std::string& section,
                                                        bool create) const {
     if (const auto held = keys_.find(section); held != keys_.end()) {
-        return held->second;
+        return held->second.get();
     }
     HKEY key = nullptr;
     const std::wstring path = SectionPath(section);
@@ -52,15 +46,12 @@ Win32SettingsStore::Key Win32SettingsStore::SectionKey(const std::string& sectio
     if (status != ERROR_SUCCESS) {
         return nullptr;
     }
-    keys_.emplace(section, key);
+    keys_.emplace(section, UniqueKey(key));
     return key;
 }
 
 void Win32SettingsStore::Forget(const std::string& section) const {
-    if (const auto held = keys_.find(section); held != keys_.end()) {
-        RegCloseKey(held->second);
-        keys_.erase(held);
-    }
+    keys_.erase(section);
 }
 
 template <typename Request>

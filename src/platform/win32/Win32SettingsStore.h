@@ -4,8 +4,7 @@
 #include <string>
 
 #include "platform/SettingsStore.h"
-
-struct HKEY__;
+#include "platform/win32/Handles.h"
 
 namespace tessarin::win32 {
 
@@ -19,7 +18,6 @@ class Win32SettingsStore : public SettingsStore {
   public:
     explicit Win32SettingsStore(std::string application = "Tessarin")
         : application_(std::move(application)) {}
-    ~Win32SettingsStore() override;
     Win32SettingsStore(const Win32SettingsStore&) = delete;
     Win32SettingsStore& operator=(const Win32SettingsStore&) = delete;
 
@@ -31,7 +29,7 @@ class Win32SettingsStore : public SettingsStore {
     void DeleteSection(const std::string& section) override;
 
   private:
-    using Key = HKEY__*;
+    using Key = HKEY;
 
     std::wstring SectionPath(const std::string& section) const;
     // The section's open key; with create, the key is made when it does not exist.
@@ -43,7 +41,7 @@ class Win32SettingsStore : public SettingsStore {
     long OnSection(const std::string& section, bool create, Request&& request) const;
 
     std::string application_;
-    mutable std::map<std::string, Key> keys_;
+    mutable std::map<std::string, UniqueKey> keys_;
 };
 
 }  // namespace tessarin::win32

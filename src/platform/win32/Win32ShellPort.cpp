@@ -4,12 +4,28 @@
 #include <shellapi.h>
 #include <winnetwk.h>
 
+#include <utility>
 #include <vector>
 
+#include "platform/win32/Handles.h"
 #include "platform/win32/WideString.h"
 
 namespace tessarin::win32 {
 namespace {
+
+// The numbers the core hands through the port are the system's own.
+static_assert(std::cmp_equal(shell::kHide, SW_HIDE));
+static_assert(std::cmp_equal(shell::kShowNormal, SW_SHOWNORMAL));
+static_assert(std::cmp_equal(shell::kShowMaximized, SW_SHOWMAXIMIZED));
+static_assert(std::cmp_equal(shell::kMinimize, SW_MINIMIZE));
+static_assert(std::cmp_equal(shell::kRestore, SW_RESTORE));
+static_assert(std::cmp_equal(shell::kShowDefault, SW_SHOWDEFAULT));
+static_assert(std::cmp_equal(shell::kNoCloseProcess, SEE_MASK_NOCLOSEPROCESS));
+static_assert(std::cmp_equal(shell::kConnectNetDrive, SEE_MASK_CONNECTNETDRV));
+static_assert(std::cmp_equal(shell::kFlagDdeWait, SEE_MASK_FLAG_DDEWAIT));
+static_assert(std::cmp_equal(shell::kDirectoryAttribute, FILE_ATTRIBUTE_DIRECTORY));
+static_assert(std::cmp_equal(shell::kCriticalStop, MB_OK | MB_ICONSTOP));
+static_assert(std::cmp_equal(shell::kPlatformNt, VER_PLATFORM_WIN32_NT));
 
 // The shell wants no NULs inside its strings and null for "none".
 const wchar_t* OrNull(const std::wstring& text) {
@@ -32,9 +48,7 @@ bool Win32ShellPort::Launch(const ShellRequest& request) {
     const bool launched = ShellExecuteExW(&info) != FALSE;
     // The network launch asks for the process so that the shell waits for the connection; the
     // program has no use for it afterwards.
-    if (info.hProcess != nullptr) {
-        CloseHandle(info.hProcess);
-    }
+    const UniqueHandle process(info.hProcess);
     return launched;
 }
 
@@ -71,9 +85,9 @@ bool Win32ShellPort::StartProcess(const std::string& application, const std::str
                         NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process)) {
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return process.hProcess != nullptr;
+    const UniqueHandle thread(process.hThread);
+    const UniqueHandle created(process.hProcess);
+    return created != nullptr;
 }
 
 std::string Win32ShellPort::TempDirectory() {
@@ -109,7 +123,7 @@ bool Win32ShellPort::CreateEmptyFile(const std::string& path) {
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    CloseHandle(file);
+    const UniqueHandle created(file);
     return true;
 }
 

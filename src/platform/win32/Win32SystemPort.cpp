@@ -2,9 +2,28 @@
 
 #include <mmsystem.h>
 
+#include <utility>
+
+#include "platform/win32/MessagePump.h"
 #include "platform/win32/WideString.h"
 
 namespace tessarin::win32 {
+
+// The numbers the core hands through the port are the system's own.
+static_assert(std::cmp_equal(sys::kEwxLogoff, EWX_LOGOFF));
+static_assert(std::cmp_equal(sys::kEwxShutdown, EWX_SHUTDOWN));
+static_assert(std::cmp_equal(sys::kEwxReboot, EWX_REBOOT));
+static_assert(std::cmp_equal(sys::kTokenAdjustPrivilegesAndQuery,
+                             TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY));
+static_assert(std::cmp_equal(sys::kSePrivilegeEnabled, SE_PRIVILEGE_ENABLED));
+static_assert(std::cmp_equal(sys::kMciOpenTypeElementShareable,
+                             MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_SHAREABLE));
+static_assert(std::cmp_equal(sys::kMciSetDoorOpen, MCI_SET_DOOR_OPEN));
+static_assert(std::cmp_equal(sys::kMciSetDoorClosed, MCI_SET_DOOR_CLOSED));
+static_assert(std::cmp_equal(sys::kMbOk, MB_OK));
+static_assert(std::cmp_equal(sys::kMbIconStop, MB_ICONSTOP));
+static_assert(std::cmp_equal(sys::kScScreenSave, SC_SCREENSAVE));
+static_assert(std::cmp_equal(sys::kScMonitorPower, SC_MONITORPOWER));
 
 bool Win32SystemPort::IsWindowsNT() {
     // GetVersionEx is deprecated and lies to unmanifested programs; the platform id and a lower
@@ -127,17 +146,7 @@ std::uint64_t Win32SystemPort::TickCount() {
 }
 
 bool Win32SystemPort::ProcessPendingMessages() {
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-        if (message.message == WM_QUIT) {
-            // Leave it for the program's own loop, which ends on it.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
+    return PumpPendingMessages();
 }
 
 void Win32SystemPort::WaitForMessages(std::uint32_t milliseconds) {

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/Handles.h"
+
 namespace tessarin::win32 {
 namespace {
 
@@ -23,7 +25,7 @@ constexpr COLORREF kFolderLine = RGB(150, 110, 20);
 // the strip.
 class Sketch {
   public:
-    Sketch(HDC dc, int left, int size) : dc_(dc), left_(left), size_(size) {}
+    Sketch(HDC dc, int left, int size) : dc_(dc), left_(left), size_(size), tools_(dc) {}
 
     void Rect(int l, int t, int r, int b, COLORREF fill, COLORREF line = kInk) const {
         Use(fill, line);
@@ -57,17 +59,13 @@ class Sketch {
     int Y(LONG units) const { return MulDiv(static_cast<int>(units), size_, 16); }
 
     void Use(std::optional<COLORREF> fill, COLORREF line) const {
-        // Each pen and brush stays selected until the next shape replaces and frees it;
-        // deleting a stock object that comes back is harmless.
-        HPEN pen = CreatePen(PS_SOLID, size_ >= 32 ? size_ / 16 : 1, line);
-        HGDIOBJ brush = fill ? CreateSolidBrush(*fill) : GetStockObject(NULL_BRUSH);
-        DeleteObject(SelectObject(dc_, pen));
-        DeleteObject(SelectObject(dc_, brush));
+        tools_.Use(size_ >= 32 ? size_ / 16 : 1, line, fill);
     }
 
     HDC dc_;
     int left_;
     int size_;
+    mutable SelectedPenAndBrush tools_;
 };
 
 void Folder(const Sketch& s) {
@@ -265,7 +263,7 @@ int NodeIconSize(UINT dpi) {
 
 HIMAGELIST CreateNodeIcons(UINT dpi) {
     const int size = NodeIconSize(dpi);
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kNodeIconCount, 0);
+    UniqueImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kNodeIconCount, 0));
     if (list == nullptr) {
         return nullptr;
     }
@@ -277,36 +275,24 @@ HIMAGELIST CreateNodeIcons(UINT dpi) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP strip = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
+    const UniqueBitmap strip(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueDC dc(CreateCompatibleDC(nullptr));
     if (strip == nullptr || dc == nullptr) {
-        if (strip != nullptr) {
-            DeleteObject(strip);
-        }
-        if (dc != nullptr) {
-            DeleteDC(dc);
-        }
-        ImageList_Destroy(list);
         return nullptr;
     }
-    HGDIOBJ oldBitmap = SelectObject(dc, strip);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    const RECT all{0, 0, size * kNodeIconCount, size};
-    HBRUSH key = CreateSolidBrush(kKeyColour);
-    FillRect(dc, &all, key);
-    DeleteObject(key);
-    for (int i = 0; i < kNodeIconCount; ++i) {
-        kPictures[static_cast<std::size_t>(i)](Sketch(dc, i * size, size));
+    {
+        // The strip must be out of the context again before the list copies it.
+        const SelectedObject canvas(dc.get(), strip.get());
+        const RECT all{0, 0, size * kNodeIconCount, size};
+        const UniqueBrush key(CreateSolidBrush(kKeyColour));
+        FillRect(dc.get(), &all, key.get());
+        for (int i = 0; i < kNodeIconCount; ++i) {
+            kPictures[static_cast<std::size_t>(i)](Sketch(dc.get(), i * size, size));
+        }
+        GdiFlush();
     }
-    GdiFlush();
-    DeleteObject(SelectObject(dc, oldPen));
-    DeleteObject(SelectObject(dc, oldBrush));
-    SelectObject(dc, oldBitmap);
-    DeleteDC(dc);
-    ImageList_AddMasked(list, strip, kKeyColour);
-    DeleteObject(strip);
-    return list;
+    ImageList_AddMasked(list.get(), strip.get(), kKeyColour);
+    return list.release();
 }
 
 }  // namespace tessarin::win32

@@ -14,7 +14,7 @@ constexpr COLORREF kKeyColour = RGB(255, 0, 255);
 // Draws on a 16-unit grid scaled to the bitmap's size.
 class Sketch {
   public:
-    Sketch(HDC dc, int size) : dc_(dc), size_(size) {}
+    Sketch(HDC dc, int size) : dc_(dc), size_(size), tools_(dc) {}
 
     int At(int units) const { return MulDiv(units, size_, 16); }
 
@@ -38,16 +38,12 @@ class Sketch {
 
   private:
     void Use(std::optional<COLORREF> fill, COLORREF line) const {
-        // Each pen and brush stays selected until the next shape replaces and frees it;
-        // deleting a stock object that comes back is harmless.
-        HPEN pen = CreatePen(PS_SOLID, size_ >= 32 ? size_ / 16 : 1, line);
-        HGDIOBJ brush = fill ? CreateSolidBrush(*fill) : GetStockObject(NULL_BRUSH);
-        DeleteObject(SelectObject(dc_, pen));
-        DeleteObject(SelectObject(dc_, brush));
+        tools_.Use(size_ >= 32 ? size_ / 16 : 1, line, fill);
     }
 
     HDC dc_;
     int size_;
+    mutable SelectedPenAndBrush tools_;
 };
 
 void DrawFolder(const Sketch& s) {
@@ -73,7 +69,7 @@ void DrawGlobe(const Sketch& s) {
 }
 
 // A premultiplied 32-bit bitmap, blended onto the menu when an entry is drawn.
-HBITMAP DrawBitmap(int size, void (*draw)(const Sketch&)) {
+UniqueBitmap DrawBitmap(int size, void (*draw)(const Sketch&)) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = size;
@@ -82,24 +78,19 @@ HBITMAP DrawBitmap(int size, void (*draw)(const Sketch&)) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (bitmap == nullptr) {
         return nullptr;
     }
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    const RECT all{0, 0, size, size};
-    HBRUSH key = CreateSolidBrush(kKeyColour);
-    FillRect(dc, &all, key);
-    DeleteObject(key);
-    draw(Sketch(dc, size));
-    GdiFlush();
-    DeleteObject(SelectObject(dc, oldPen));
-    DeleteObject(SelectObject(dc, oldBrush));
-    SelectObject(dc, oldBitmap);
-    DeleteDC(dc);
+    {
+        const UniqueDC dc(CreateCompatibleDC(nullptr));
+        const SelectedObject canvas(dc.get(), bitmap.get());
+        const RECT all{0, 0, size, size};
+        const UniqueBrush key(CreateSolidBrush(kKeyColour));
+        FillRect(dc.get(), &all, key.get());
+        draw(Sketch(dc.get(), size));
+        GdiFlush();
+    }
 
     // GDI leaves the alpha byte at zero: everything drawn becomes opaque, the key transparent.
     auto* pixel = static_cast<std::uint32_t*>(bits);
@@ -134,21 +125,13 @@ PopupBitmaps::PopupBitmaps(UINT dpi)
     bitmaps_[2] = DrawBitmap(size_, &DrawGlobe);
 }
 
-PopupBitmaps::~PopupBitmaps() {
-    for (HBITMAP bitmap : bitmaps_) {
-        if (bitmap != nullptr) {
-            DeleteObject(bitmap);
-        }
-    }
-}
-
 HBITMAP PopupBitmaps::Get(PopupBitmap which) const {
-    return bitmaps_[static_cast<std::size_t>(which) - 1];
+    return bitmaps_[static_cast<std::size_t>(which) - 1].get();
 }
 
 bool PopupBitmaps::Owns(ULONG_PTR itemData) const {
-    for (HBITMAP bitmap : bitmaps_) {
-        if (bitmap != nullptr && reinterpret_cast<ULONG_PTR>(bitmap) == itemData) {
+    for (const UniqueBitmap& bitmap : bitmaps_) {
+        if (bitmap != nullptr && reinterpret_cast<ULONG_PTR>(bitmap.get()) == itemData) {
             return true;
         }
     }
@@ -172,13 +155,11 @@ bool DrawPopupBitmap(const PopupBitmaps& bitmaps, const DRAWITEMSTRUCT& item) {
     const RECT& area = item.rcItem;
     const int x = area.left + (area.right - area.left - size) / 2;
     const int y = area.top + (area.bottom - area.top - size) / 2;
-    HDC source = CreateCompatibleDC(item.hDC);
-    HGDIOBJ old = SelectObject(source, reinterpret_cast<HBITMAP>(item.itemData));
+    const UniqueDC source(CreateCompatibleDC(item.hDC));
+    const SelectedObject picture(source.get(), reinterpret_cast<HBITMAP>(item.itemData));
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    GdiAlphaBlend(item.hDC, x < area.left ? area.left : x, y, size, size, source, 0, 0, size, size,
-                  blend);
-    SelectObject(source, old);
-    DeleteDC(source);
+    GdiAlphaBlend(item.hDC, x < area.left ? area.left : x, y, size, size, source.get(), 0, 0, size,
+                  size, blend);
     return true;
 }
 
@@ -193,20 +174,20 @@ std::wstring MenuText(std::string_view caption) {
     return text;
 }
 
-HMENU CreateTrayPopupMenu(const PopupMenuContent& content, const PopupBitmaps& bitmaps) {
-    HMENU menu = CreatePopupMenu();
+UniqueMenu CreateTrayPopupMenu(const PopupMenuContent& content, const PopupBitmaps& bitmaps) {
+    UniqueMenu menu(CreatePopupMenu());
     if (menu == nullptr) {
         return nullptr;
     }
     UINT id = kPopupFirstEntryId;
     for (const PopupEntry& entry : content.Entries) {
-        AppendItem(menu, id++, MenuText(entry.Caption), bitmaps.Get(entry.Bitmap));
+        AppendItem(menu.get(), id++, MenuText(entry.Caption), bitmaps.Get(entry.Bitmap));
     }
-    AppendSeparator(menu);
-    AppendItem(menu, kPopupConfigureId, MenuText(kConfigureCaption), nullptr);
-    AppendItem(menu, kPopupToggleId, MenuText(content.ToggleCaption), nullptr);
-    AppendSeparator(menu);
-    AppendItem(menu, kPopupExitId, MenuText(kUnloadCaption), nullptr);
+    AppendSeparator(menu.get());
+    AppendItem(menu.get(), kPopupConfigureId, MenuText(kConfigureCaption), nullptr);
+    AppendItem(menu.get(), kPopupToggleId, MenuText(content.ToggleCaption), nullptr);
+    AppendSeparator(menu.get());
+    AppendItem(menu.get(), kPopupExitId, MenuText(kUnloadCaption), nullptr);
     return menu;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win32/Handles.h"
 #include "ui/PopupMenuModel.h"
 
 namespace tessarin::win32 {
@@ -20,9 +21,6 @@ inline constexpr UINT kPopupFirstEntryId = 100;
 class PopupBitmaps {
   public:
     explicit PopupBitmaps(UINT dpi);
-    ~PopupBitmaps();
-    PopupBitmaps(const PopupBitmaps&) = delete;
-    PopupBitmaps& operator=(const PopupBitmaps&) = delete;
 
     HBITMAP Get(PopupBitmap which) const;
     // Whether an owner-drawn menu picture is one of these; its item data is the bitmap.
@@ -33,14 +31,14 @@ class PopupBitmaps {
   private:
     UINT dpi_;
     int size_;
-    std::array<HBITMAP, 3> bitmaps_{};
+    std::array<UniqueBitmap, 3> bitmaps_;
 };
 
-// The popup as a menu the caller owns (DestroyMenu). The bitmaps must outlive it. The entry
+// The popup as a menu of its own. The bitmaps must outlive it. The entry
 // pictures are drawn by the menu's owner window, which passes WM_MEASUREITEM and WM_DRAWITEM
 // to the two functions below: a menu that draws a 32-bit picture itself does not blend it
 // everywhere, and its transparent corners then show black.
-HMENU CreateTrayPopupMenu(const PopupMenuContent& content, const PopupBitmaps& bitmaps);
+UniqueMenu CreateTrayPopupMenu(const PopupMenuContent& content, const PopupBitmaps& bitmaps);
 
 // True when the message was about one of these pictures and has been answered.
 bool MeasurePopupBitmap(const PopupBitmaps& bitmaps, MEASUREITEMSTRUCT& item);

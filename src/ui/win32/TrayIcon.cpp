@@ -37,13 +37,13 @@ std::wstring ProgramFolder() {
 
 }  // namespace
 
-HICON LoadIconFile(const std::string& path) {
+UniqueIcon LoadIconFile(const std::string& path) {
     if (path.empty()) {
         return nullptr;
     }
-    return static_cast<HICON>(LoadImageW(nullptr, Widen(path).c_str(), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
+    return UniqueIcon(static_cast<HICON>(
+        LoadImageW(nullptr, Widen(path).c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                   GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
 }
 
 TrayIcon::TrayIcon(HWND window, HICON ownIcon, TrayHost& host)
@@ -56,9 +56,6 @@ TrayIcon::TrayIcon(HWND window, HICON ownIcon, TrayHost& host)
 TrayIcon::~TrayIcon() {
     DeleteIcon();
     RemoveTrayHook();
-    if (loadedIcon_ != nullptr) {
-        DestroyIcon(loadedIcon_);
-    }
 }
 
 bool TrayIcon::InstallTrayHook() {
@@ -135,7 +132,7 @@ void TrayIcon::RestoreWindow() {
     DeleteIcon();
 }
 
-HMENU TrayIcon::CreatePopup() {
+UniqueMenu TrayIcon::CreatePopup() {
     const UINT dpi = GetDpiForWindow(window_);
     if (bitmaps_ == nullptr || bitmaps_->Dpi() != (dpi == 0 ? 96 : dpi)) {
         bitmaps_ = std::make_unique<PopupBitmaps>(dpi);
@@ -176,24 +173,28 @@ void TrayIcon::ShowPopup() {
     if (popupOpen_) {
         return;
     }
-    HMENU menu = CreatePopup();
-    if (menu == nullptr) {
-        return;
+    UINT chosen = 0;
+    {
+        const UniqueMenu menu = CreatePopup();
+        if (menu == nullptr) {
+            return;
+        }
+        POINT at{};
+        GetCursorPos(&at);
+        popupOpen_ = true;
+        // Without the foreground the menu would not close when the user clicks elsewhere, and
+        // without the posted message it would not open again on the next click.
+        SetForegroundWindow(window_);
+        const UINT align =
+            GetSystemMetrics(SM_MENUDROPALIGNMENT) != 0 ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+        chosen = static_cast<UINT>(
+            TrackPopupMenuEx(menu.get(), align | TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                             at.x, at.y, window_, nullptr));
+        PostMessageW(window_, WM_NULL, 0, 0);
+        popupOpen_ = false;
     }
-    POINT at{};
-    GetCursorPos(&at);
-    popupOpen_ = true;
-    // Without the foreground the menu would not close when the user clicks elsewhere, and
-    // without the posted message it would not open again on the next click.
-    SetForegroundWindow(window_);
-    const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) != 0 ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
-    const BOOL chosen = TrackPopupMenuEx(
-        menu, align | TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, window_, nullptr);
-    PostMessageW(window_, WM_NULL, 0, 0);
-    DestroyMenu(menu);
-    popupOpen_ = false;
-    // Last: unloading may destroy the window, and this object with it.
-    RunPopupCommand(static_cast<UINT>(chosen));
+    // Last, with the menu gone: unloading may destroy the window, and this object with it.
+    RunPopupCommand(chosen);
 }
 
 LRESULT CALLBACK TrayIcon::TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -229,31 +230,28 @@ LRESULT CALLBACK TrayIcon::TrayWindowProc(HWND window, UINT message, WPARAM wPar
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-void TrayIcon::ReplacePicture(HICON icon, const std::string& path) {
-    if (loadedIcon_ != nullptr && loadedIcon_ != icon) {
-        DestroyIcon(loadedIcon_);
-    }
-    loadedIcon_ = icon;
+void TrayIcon::ReplacePicture(UniqueIcon icon, const std::string& path) {
+    loadedIcon_ = std::move(icon);
     iconPath_ = path;
 }
 
 void TrayIcon::LoadStoredIcon(const std::string& stored) {
-    HICON loaded = nullptr;
+    UniqueIcon loaded;
     const std::string path = RememberedIconPath(stored, [&loaded](const std::string& file) {
         loaded = LoadIconFile(file);
         return loaded != nullptr;
     });
-    ReplacePicture(loaded, path);
+    ReplacePicture(std::move(loaded), path);
 }
 
 bool TrayIcon::UseChosenIcon(const std::string& path) {
-    HICON icon = LoadIconFile(path);
+    UniqueIcon icon = LoadIconFile(path);
     if (icon == nullptr) {
         MessageBoxW(window_, Widen(kInvalidIconMessage).c_str(), kMessageTitle, MB_OK);
         ReplacePicture(nullptr, kDefaultIcon);
         return false;
     }
-    ReplacePicture(icon, path);
+    ReplacePicture(std::move(icon), path);
     return true;
 }
 

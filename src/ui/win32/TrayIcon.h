@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/ActionRecord.h"
+#include "platform/win32/Handles.h"
 #include "ui/PopupMenuModel.h"
 #include "ui/win32/PopupMenu.h"
 
@@ -65,8 +66,8 @@ class TrayIcon {
     // tear-down stores while the window waits in the notification area.
     int RememberedState() const { return rememberedState_; }
 
-    // The popup as it would show now, rebuilt from the host's list; the caller owns the menu.
-    HMENU CreatePopup();
+    // The popup as it would show now, rebuilt from the host's list.
+    UniqueMenu CreatePopup();
     // Carries out a command chosen in the popup.
     void RunPopupCommand(UINT id);
 
@@ -78,7 +79,7 @@ class TrayIcon {
     // the window's own icon. True when the file was taken.
     bool UseChosenIcon(const std::string& path);
     // The picture the icon shows; a loaded one is freed when the next one replaces it.
-    HICON Picture() const { return loadedIcon_ != nullptr ? loadedIcon_ : ownIcon_; }
+    HICON Picture() const { return loadedIcon_ != nullptr ? loadedIcon_.get() : ownIcon_; }
     // The value to store under "Icon": the chosen file, or the default marker.
     const std::string& IconPath() const { return iconPath_; }
 
@@ -87,7 +88,7 @@ class TrayIcon {
                                            UINT_PTR subclassId, DWORD_PTR refData) noexcept;
     bool AddIcon();
     void ShowPopup();
-    void ReplacePicture(HICON icon, const std::string& path);
+    void ReplacePicture(UniqueIcon icon, const std::string& path);
 
     HWND window_;
     HICON ownIcon_;
@@ -97,7 +98,7 @@ class TrayIcon {
     bool inNotificationArea_ = false;
     bool popupOpen_ = false;
     int rememberedState_ = 0;
-    HICON loadedIcon_ = nullptr;
+    UniqueIcon loadedIcon_;
     std::string iconPath_;
     PopupItems popupItems_;
     std::vector<std::size_t> entryRows_;  // the popup-table row of each entry of the last popup
@@ -106,6 +107,6 @@ class TrayIcon {
 
 // An icon file loaded at the size of the notification area's icons, or null when the file is
 // missing or holds no icon.
-HICON LoadIconFile(const std::string& path);
+UniqueIcon LoadIconFile(const std::string& path);
 
 }  // namespace tessarin::win32
