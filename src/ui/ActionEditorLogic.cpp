@@ -7,6 +7,7 @@
 
 #include "model/ActionCaptions.h"
 #include "model/ActionData.h"
+#include "model/Text.h"
 
 namespace tessarin {
 
@@ -253,12 +254,8 @@ void ActionEditor::Cancel(AppState& state) {
 }
 
 std::string FolderPathFromDisplayName(std::string_view displayName) {
-    const std::size_t first = displayName.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const std::size_t last = displayName.find_last_not_of(' ');
-    return std::string(displayName.substr(first, last - first + 1)) + "\\\\";
+    const std::string name = TrimBlanks(displayName);
+    return name.empty() ? name : name + "\\\\";
 }
 
 void PrepareActionEditor(AppState& state, const ActionRecord* edited) {

@@ -1,10 +1,12 @@
 #include "ui/win32/AboutDialog.h"
 
+#include "Version.h"
+
 namespace tessarin::win32 {
 namespace {
 
 constexpr DialogControl kControls[] = {
-    Label(100, "Tessarin v1.36", {255, 315, 4215, 330}, SS_CENTER),
+    Label(100, kProgramTitle, {255, 315, 4215, 330}, SS_CENTER),
     Label(101, "System-wide hotkeys for everyday actions.", {255, 735, 4215, 540}, SS_CENTER),
     PushButton(IDOK, "OK", {1710, 1650, 1305, 375}),
 };
