@@ -9,26 +9,29 @@
 #include "ui/win32/DialogTemplate.h"
 
 namespace tessarin::win32 {
+
+UniqueFont CreateArialFont(UINT dpi, bool bold) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(8, static_cast<int>(dpi), 72);
+    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
+    return UniqueFont(CreateFontIndirectW(&font));
+}
+
 namespace {
 
 UniqueFont CreateControlFont(ControlFont kind, UINT dpi) {
-    LOGFONTW font{};
     if (kind == ControlFont::Arial) {
-        font.lfHeight = -MulDiv(8, static_cast<int>(dpi), 72);
-        font.lfWeight = FW_NORMAL;
-        font.lfCharSet = DEFAULT_CHARSET;
-        font.lfQuality = DEFAULT_QUALITY;
-        lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
-    } else {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
-        if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
-                                        dpi)) {
-            return nullptr;
-        }
-        font = metrics.lfMessageFont;
+        return CreateArialFont(dpi);
     }
-    return UniqueFont(CreateFontIndirectW(&font));
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
+        return nullptr;
+    }
+    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
 // Disables the windows that wait for the dialog and returns them; only those that were enabled,

@@ -18,6 +18,9 @@ struct Twips {
     int Height;
 };
 
+// Arial at the classic 8 points at a DPI, as the main window and some dialogs were designed.
+UniqueFont CreateArialFont(UINT dpi, bool bold = false);
+
 enum class ControlFont {
     Message,  // the system's message font at the window's DPI
     Arial,    // Arial at 8 points, where a dialog was designed with it

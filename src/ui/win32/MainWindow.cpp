@@ -8,6 +8,7 @@
 #include "app/App.h"
 #include "platform/win32/WideString.h"
 #include "ui/MainWindowLogic.h"
+#include "ui/win32/DialogWindow.h"
 #include "ui/win32/MainWindowIds.h"
 
 namespace tessarin::win32 {
@@ -17,16 +18,6 @@ using namespace ids;
 
 constexpr int kColumnWidthsTwips[] = {2650, 2200, 16240, 0};
 constexpr const wchar_t* kColumnTitles[] = {L"Action", L"Hotkey", L"Data", L""};
-
-// Arial at the classic 8 points, as the list and buttons were designed with.
-UniqueFont CreateArial(UINT dpi, bool bold) {
-    LOGFONTW font{};
-    font.lfHeight = -MulDiv(8, static_cast<int>(dpi), 72);
-    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    font.lfQuality = CLEARTYPE_QUALITY;
-    wcscpy_s(font.lfFaceName, L"Arial");
-    return UniqueFont(CreateFontIndirectW(&font));
-}
 
 void AppendItem(HMENU menu, UINT id, const wchar_t* text, bool checked = false) {
     AppendMenuW(menu, static_cast<UINT>(MF_STRING | (checked ? MF_CHECKED : 0)), id, text);
@@ -141,8 +132,8 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 }
 
 void MainWindow::MakeFonts() {
-    listFont_ = CreateArial(dpi_, true);
-    buttonFont_ = CreateArial(dpi_, false);
+    listFont_ = CreateArialFont(dpi_, true);
+    buttonFont_ = CreateArialFont(dpi_);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
     for (HWND button : {addButton_, editButton_, hotkeyButton_, deleteButton_}) {
         SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
