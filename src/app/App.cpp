@@ -1,14 +1,17 @@
 #include "app/App.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <chrono>
 #include <vector>
 
 #include "hotkeys/HotkeyCapture.h"
 #include "model/ActionStore.h"
 #include "platform/win32/HotkeyHook.h"
+#include "platform/win32/Win32ProfileFile.h"
 #include "platform/win32/WideString.h"
 #include "ui/ActionEditorLogic.h"
 #include "ui/win32/AboutDialog.h"
@@ -57,7 +60,122 @@ std::vector<std::string> ProtectedFolders() {
     return folders;
 }
 
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// An empty list is not written: the import would take its file for no export at all.
+bool ExportList(const ActionList& list, const std::wstring& path) {
+    return !list.Empty() && ReplaceProfileFile(path, [&](ProfileFile& file) {
+        return WriteActionsFile(file, list);
+    });
+}
+
+// The rows of an actions file; a file that is not there reads as no export.
+ActionsFileContent ReadActionsFileAt(const std::wstring& path) {
+    if (!IsFile(path)) {
+        ActionsFileContent none;
+        none.Problem = ActionsFileProblem::NotAnExport;
+        return none;
+    }
+    return ReadActionsFile(Win32ProfileFile(path));
+}
+
+std::wstring FullPath(const std::wstring& file) {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetFullPathNameW(file.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            return std::wstring(path.data(), length);
+        }
+        path.resize(length);
+    }
+}
+
+// The command carried out on the stored list while this copy holds the instance mutex, so that
+// no copy can start meanwhile and later save its own older list over it.
+bool RunOnStoredList(FileCommand command, const std::wstring& path) {
+    Win32SettingsStore store;
+    ActionList list;
+    LoadRegActions(store, list);
+    if (command == FileCommand::Export) {
+        return ExportList(list, path);
+    }
+    const ActionsFileContent content = ReadActionsFileAt(path);
+    if (content.Problem != ActionsFileProblem::None ||
+        AppendImportedRows(list, content.Rows, Win32CodePage()).Added == 0) {
+        return false;
+    }
+    SaveRegActions(store, list);
+    // A save the registry refused leaves the old list, which must not be reported as done.
+    ActionList saved;
+    LoadRegActions(store, saved);
+    return saved.Count() == list.Count();
+}
+
+// The Save or Open dialog for an actions file; none when the user cancelled it.
+std::optional<std::wstring> AskForActionsFile(HWND owner, bool save) {
+    std::vector<wchar_t> file(32768, L'\0');
+    if (save) {
+        constexpr std::wstring_view kSuggested = L"Tessarin actions.ini";
+        std::copy(kSuggested.begin(), kSuggested.end(), file.begin());
+    }
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = L"Tessarin actions (*.ini)\0*.ini\0";
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = save ? L"Export Actions" : L"Import Actions";
+    dialog.lpstrDefExt = L"ini";
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)) || file[0] == L'\0') {
+        return std::nullopt;
+    }
+    return std::wstring(file.data());
+}
+
 }  // namespace
+
+int App::RunFileCommand(FileCommand command, const std::wstring& file) {
+    const std::wstring path = FullPath(file);
+    if (path.empty()) {
+        return 1;
+    }
+    const COPYDATASTRUCT data{command == FileCommand::Export ? kCopyDataExport : kCopyDataImport,
+                              static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)),
+                              const_cast<wchar_t*>(path.c_str())};
+    // A copy that is still starting is asked again; one that has just ended leaves the work to
+    // this one.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    do {
+        UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+        if (mutex != nullptr && GetLastError() != ERROR_ALREADY_EXISTS) {
+            const bool done = RunOnStoredList(command, path);
+            ReleaseMutex(mutex.get());
+            return done ? 0 : 1;
+        }
+        mutex.reset();
+        if (const HWND window = FindWindowW(kMainWindowClass, nullptr)) {
+            DWORD_PTR result = kFileCommandFailed;
+            if (SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                    SMTO_NORMAL, 60000, &result) == 0) {
+                return 1;
+            }
+            if (static_cast<LRESULT>(result) != kFileCommandNotReady) {
+                return static_cast<LRESULT>(result) == kFileCommandDone ? 0 : 1;
+            }
+        }
+        Sleep(100);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return 1;
+}
 
 int App::Run(HINSTANCE instance, const std::wstring& commandLine, int showCommand) {
     // A second copy ends at once and touches nothing: no store, no Run entry, no hotkeys.
@@ -142,6 +260,7 @@ bool App::Start(int showCommand) {
         window_->Show(showCommand);
     }
     UpdateStartupEntry();
+    started_ = true;
     return true;
 }
 
@@ -259,6 +378,90 @@ void App::DisplayHelp() {
         request.ShowMode = shell::kShowMaximized;
         shellPort_.Launch(request);
     }
+}
+
+void App::ExportActions() {
+    const std::wstring title = Widen(kActionsFileTitle);
+    if (ListView1.Empty()) {
+        MessageBoxW(Window(), Widen(kNothingToExportMessage).c_str(), title.c_str(),
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const std::optional<std::wstring> path = AskForActionsFile(Window(), true);
+    if (!path) {
+        return;
+    }
+    const std::string file = Narrow(*path);
+    if (ExportList(ListView1, *path)) {
+        MessageBoxW(Window(), Widen(ExportDoneMessage(ListView1.Count(), file)).c_str(),
+                    title.c_str(), MB_OK | MB_ICONINFORMATION);
+    } else {
+        MessageBoxW(Window(), Widen(ExportFailedMessage(file)).c_str(), title.c_str(),
+                    MB_OK | MB_ICONWARNING);
+    }
+}
+
+void App::ImportActions() {
+    const std::optional<std::wstring> path = AskForActionsFile(Window(), false);
+    if (!path) {
+        return;
+    }
+    const std::wstring title = Widen(kActionsFileTitle);
+    const std::string file = Narrow(*path);
+    const auto tell = [&](const std::string& text, UINT icon) {
+        MessageBoxW(Window(), Widen(text).c_str(), title.c_str(), MB_OK | icon);
+    };
+    if (!IsFile(*path)) {
+        tell(ImportUnreadableMessage(file), MB_ICONWARNING);
+        return;
+    }
+    const ActionsFileContent content = ReadActionsFileAt(*path);
+    if (content.Problem != ActionsFileProblem::None) {
+        tell(ImportRefusedMessage(content, file), MB_ICONWARNING);
+        return;
+    }
+    if (MessageBoxW(Window(), Widen(ImportQuestion(content.Rows.size(), file)).c_str(),
+                    title.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    tell(ImportDoneMessage(AddImportedRows(content.Rows), file), MB_ICONINFORMATION);
+}
+
+ImportCounts App::AddImportedRows(const std::vector<ActionRecord>& rows) {
+    const std::size_t before = ListView1.Count();
+    const ImportCounts counts = AppendImportedRows(ListView1, rows, codePage_);
+    if (counts.Added > 0) {
+        ApplyCapturedHotkey(ListView1, std::nullopt, "", *hotkeys_, store_, codePage_);
+        window_->ShowRows(before + 1);
+    }
+    return counts;
+}
+
+LRESULT App::OnCopyData(const COPYDATASTRUCT& data) {
+    if (data.dwData != kCopyDataExport && data.dwData != kCopyDataImport) {
+        return kFileCommandFailed;
+    }
+    if (!started_) {
+        return kFileCommandNotReady;
+    }
+    // Any program may send this: the path must be a whole, terminated text of sane length.
+    const std::size_t chars = data.cbData / sizeof(wchar_t);
+    const auto* text = static_cast<const wchar_t*>(data.lpData);
+    if (tornDown_ || text == nullptr || data.cbData % sizeof(wchar_t) != 0 || chars < 2 ||
+        chars > 32768 || text[chars - 1] != L'\0') {
+        return kFileCommandFailed;
+    }
+    const std::wstring path(text, chars - 1);
+    if (path.find(L'\0') != std::wstring::npos) {
+        return kFileCommandFailed;
+    }
+    if (data.dwData == kCopyDataExport) {
+        return ExportList(ListView1, path) ? kFileCommandDone : kFileCommandFailed;
+    }
+    const ActionsFileContent content = ReadActionsFileAt(path);
+    return content.Problem == ActionsFileProblem::None && AddImportedRows(content.Rows).Added > 0
+               ? kFileCommandDone
+               : kFileCommandFailed;
 }
 
 void App::Unload() {

@@ -5,10 +5,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "actions/Executor.h"
 #include "hotkeys/Hotkeys.h"
 #include "model/ActionRecord.h"
+#include "model/ActionsFile.h"
 #include "model/AppState.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32CodePage.h"
@@ -29,6 +31,16 @@ namespace tessarin::win32 {
 
 inline constexpr wchar_t kInstanceMutexName[] = L"NIRASSET000000000";
 
+// "Tessarin.exe /export FILE" and "/import FILE". With a copy running, the command goes to its
+// window as WM_COPYDATA of this kind (the full path, UTF-16, as the data), and SendMessage
+// answers with one of the results below; a window that does not know the message answers 0.
+enum class FileCommand { Export, Import };
+inline constexpr ULONG_PTR kCopyDataExport = 0x54455850;
+inline constexpr ULONG_PTR kCopyDataImport = 0x54494D50;
+inline constexpr LRESULT kFileCommandFailed = 0;
+inline constexpr LRESULT kFileCommandDone = 1;
+inline constexpr LRESULT kFileCommandNotReady = 2;  // still starting: ask again
+
 // The options of the Options menu. The menu only shows them; the executor reads the launch part
 // for every action, the tear-down the rest.
 struct MenuOptions {
@@ -44,6 +56,9 @@ class App final : public LaunchOptionsSource, public Prompts, public TrayHost {
   public:
     // Runs the program to its end and returns the exit code. A second instance returns at once.
     static int Run(HINSTANCE instance, const std::wstring& commandLine, int showCommand);
+    // Carries out /export or /import without a window: in the running copy when there is one,
+    // otherwise on the stored list. Returns the exit code: 0 done, 1 nothing changed.
+    static int RunFileCommand(FileCommand command, const std::wstring& file);
 
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -65,6 +80,11 @@ class App final : public LaunchOptionsSource, public Prompts, public TrayHost {
     void ToggleOption(Toggle option);
     void ShowAbout();
     void DisplayHelp();
+    // File > Export Actions... and Import Actions...
+    void ExportActions();
+    void ImportActions();
+    // /export or /import handed over by another copy.
+    LRESULT OnCopyData(const COPYDATASTRUCT& data);
     // "Unload Tessarin": the window closes, and closing it ends the program.
     void Unload();
     // The window is closing for good: undo the start-up and save what the options say.
@@ -84,11 +104,15 @@ class App final : public LaunchOptionsSource, public Prompts, public TrayHost {
     App(HINSTANCE instance, std::wstring commandLine, UniqueHandle instanceMutex);
     bool Start(int showCommand);
     void UpdateStartupEntry();
+    // Appends rows from a file; when any came, the list is saved and every hotkey registered
+    // anew, as after Edit Hotkey.
+    ImportCounts AddImportedRows(const std::vector<ActionRecord>& rows);
     HWND Window() const { return window_->Handle(); }
 
     HINSTANCE instance_;
     std::wstring commandLine_;
     UniqueHandle instanceMutex_;
+    bool started_ = false;
     bool tornDown_ = false;
 
     AppState state_;

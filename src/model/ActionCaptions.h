@@ -46,4 +46,46 @@ inline constexpr std::string_view kShowHideTaskbar = "Show/Hide the taskbar";
 inline constexpr std::string_view kStartScreensaver = "Start The Default Screensaver";
 inline constexpr std::string_view kToggleMonitor = "Toggle Monitor On/Off";
 
+// Every caption above: the action types a stored or imported row may have. A new caption is
+// added here too.
+inline constexpr std::string_view kAll[] = {
+    kOpenFileFolder,
+    kOpenAddRemovePrograms,
+    kOpenDesktopProperties,
+    kOpenSystemProperties,
+    kGoToUrl,
+    kSendEmail,
+    kSendEmailDialog,
+    kSearchGoogle,
+    kSearchYahoo,
+    kControlPanel,
+    kMyComputer,
+    kNetwork,
+    kPrinters,
+    kRecycleBin,
+    kCustomNamespace,
+    kOpenNamespace,
+    kShutdownComputer,
+    kRestartComputer,
+    kLogoff,
+    kSwitchUser,
+    kEjectCdrom,
+    kCloseCdrom,
+    kRaiseVolume,
+    kLowerVolume,
+    kMute,
+    kPasteText,
+    kHideHidden,
+    kShowHidden,
+    kToggleHidden,
+    kKillBrowsers,
+    kMaximizeRestoreWindow,
+    kMinimizeWindow,
+    kCloseWindow,
+    kShowDesktop,
+    kShowHideTaskbar,
+    kStartScreensaver,
+    kToggleMonitor,
+};
+
 }  // namespace tessarin::captions

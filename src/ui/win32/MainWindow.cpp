@@ -29,6 +29,9 @@ HMENU BuildMenuBar() {
     AppendItem(file, mnuToggleDisable_File, L"Disable All Hotkeys");
     AppendItem(file, mnuMinimizeToTray, L"Minimize To Tray");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendItem(file, mnuExportActions, L"Export Actions...");
+    AppendItem(file, mnuImportActions, L"Import Actions...");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendItem(file, mnuUnload, L"Unload Tessarin");
 
     HMENU openMode = CreatePopupMenu();
@@ -321,6 +324,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             app_.TearDown();
             DestroyWindow(window_);
             return 0;
+        case WM_COPYDATA:
+            // "Tessarin.exe /export" or "/import" started while this copy runs.
+            return app_.OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
@@ -450,6 +456,12 @@ void MainWindow::OnCommand(WORD id) {
             break;
         case mnuUnload:
             app_.Unload();
+            break;
+        case mnuExportActions:
+            app_.ExportActions();
+            break;
+        case mnuImportActions:
+            app_.ImportActions();
             break;
         case mnuDoNotReuse:
             app_.ToggleOption(App::Toggle::DoNotReuse);

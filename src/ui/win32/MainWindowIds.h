@@ -17,6 +17,9 @@ enum : unsigned {
     mnuToggleDisable_File,
     mnuMinimizeToTray,
     mnuUnload,
+    // Added after the others, so that every earlier id keeps its value.
+    mnuExportActions,
+    mnuImportActions,
     mnuDoNotReuse = 1101,
     mnuStartup,
     mnuMaximized,
