@@ -1,5 +1,7 @@
 // The action store keeps whatever it was given: a save followed by a load gives the list back,
-// whatever text its fields hold, and a save cut short leaves the old list or the new one.
+// whatever text its fields hold, and a save cut short leaves the old list or the new one. The
+// actions file does the same through the profile functions, and an import takes a file whole
+// or not at all.
 
 #include <gtest/gtest.h>
 
@@ -9,9 +11,14 @@
 #include <tuple>
 #include <vector>
 
+#include "FakeProfileFile.h"
 #include "FaultyStore.h"
+#include "Version.h"
+#include "model/ActionCaptions.h"
 #include "model/ActionStore.h"
+#include "model/ActionsFile.h"
 #include "model/MemorySettingsStore.h"
+#include "platform/Windows1252CodePage.h"
 
 namespace tessarin {
 namespace {
@@ -19,7 +26,8 @@ namespace {
 using Row = std::tuple<std::string, std::string, std::string, std::int32_t>;
 using Rows = std::vector<Row>;
 
-Rows RowsOf(const ActionList& list) {
+template <typename List>
+Rows RowsOf(const List& list) {
     Rows rows;
     for (const ActionRecord& record : list) {
         rows.emplace_back(record.ActionType, record.Hotkey, record.Data, record.ActionIndex);
@@ -122,6 +130,101 @@ TEST(StoreRoundTrip, AFinishedJournalIsCopiedExactly) {
     EXPECT_EQ(Load(store), (Rows{{"Mute", "null", "\x01", 2}}));
     EXPECT_EQ(store.GetSetting("Actions", "Hotkey1", "absent"), "absent");
     EXPECT_EQ(store.GetSetting("Actions", "ActionIndex1", "absent"), "absent");
+}
+
+// Every action type, each with texts the profile functions would change: line breaks, tabs,
+// blanks and quotes around the value, percent signs, and characters beyond Latin-1.
+TEST(ActionsFile, EveryTypeAndEveryTextComesBack) {
+    const std::string texts[] = {"\"C:\\Program Files\\a.exe\" -x \"y\"",
+                                 "Dear Sir,\r\n\tline two\r\n\r\n",
+                                 "  blanks around  ",
+                                 "\"quoted\"",
+                                 "'single'",
+                                 "100% %41 %0D %%",
+                                 "Ω ü 日本 🙂",
+                                 "",
+                                 "\x01\x7F end\n"};
+    Rows rows;
+    for (const std::string_view type : captions::kAll) {
+        const std::string& text = texts[rows.size() % std::size(texts)];
+        rows.emplace_back(std::string(type), text, text,
+                          static_cast<std::int32_t>(rows.size()) - 3);
+    }
+    fakes::FakeProfileFile file;
+    ASSERT_TRUE(WriteActionsFile(file, ListOf(rows)));
+    EXPECT_EQ(file.Read("Tessarin", "Version"), kVersion);
+    const ActionsFileContent content = ReadActionsFile(file);
+    EXPECT_EQ(content.Problem, ActionsFileProblem::None);
+    EXPECT_EQ(RowsOf(content.Rows), rows);
+}
+
+// A file that is no export, or not a whole one, gives no row at all.
+TEST(ActionsFile, AFaultyFileGivesNoRow) {
+    using enum ActionsFileProblem;
+    const struct {
+        const char* Name;
+        std::vector<std::pair<std::string, std::string>> Actions;
+        ActionsFileProblem Problem;
+        std::size_t Row;
+    } cases[] = {
+        {"no [Actions]", {}, NotAnExport, 0},
+        {"no ActionType1", {{"Hotkey1", "CTRL + M"}, {"ActionType2", "Mute"}}, NotAnExport, 0},
+        {"unknown type in row 3",
+         {{"ActionType1", "Mute"},
+          {"ActionType2", "Mute"},
+          {"ActionType3", "\"Mute \""},
+          {"ActionType4", "Mute"}},
+         UnknownType,
+         3},
+        {"a gap", {{"ActionType1", "Mute"}, {"ActionType3", "Mute"}}, MissingRow, 2},
+        {"a row's data without its type", {{"ActionType1", "Mute"}, {"data2", "x"}}, MissingRow, 2},
+    };
+    for (const auto& bad : cases) {
+        fakes::FakeProfileFile file;
+        file.lines["Tessarin"] = {{"Version", kVersion}};
+        if (!bad.Actions.empty()) {
+            file.lines["Actions"] = bad.Actions;
+        }
+        const ActionsFileContent content = ReadActionsFile(file);
+        EXPECT_EQ(content.Problem, bad.Problem) << bad.Name;
+        EXPECT_EQ(content.ProblemRow, bad.Row) << bad.Name;
+        EXPECT_TRUE(content.Rows.empty()) << bad.Name;
+    }
+}
+
+// The list takes rows up to its limit of 200, and never two rows with one combination.
+TEST(ActionsFile, ImportStopsAtTheLimitAndDropsCombinationsTheListHas) {
+    const Windows1252CodePage codePage;
+    const Rows oneRow = {{"Mute", "CTRL + ALT + P", " ", 28}};
+    const Rows imported = {{"Logoff", "ALT + CTRL + P", "a", 21},
+                           {"Mute", "CTRL + ALT + Q", "b", 28},
+                           {"Logoff", "CTRL + ALT + Q", "c", 21},
+                           {"Logoff", "null", "d", 21}};
+    const struct {
+        Rows Before;
+        std::size_t Added, WithoutHotkey, LeftOut;
+        std::vector<std::string> NewHotkeys;
+    } cases[] = {
+        {oneRow, 4, 2, 0, {"", "CTRL + ALT + Q", "", "null"}},
+        {Rows(197, {"Mute", "", " ", 28}), 3, 1, 1, {"ALT + CTRL + P", "CTRL + ALT + Q", ""}},
+        {Rows(200, {"Mute", "", " ", 28}), 0, 0, 4, {}},
+    };
+    const ActionList importedList = ListOf(imported);
+    const std::vector<ActionRecord> records(importedList.begin(), importedList.end());
+    for (const auto& c : cases) {
+        ActionList list = ListOf(c.Before);
+        const ImportCounts counts = AppendImportedRows(list, records, codePage);
+        EXPECT_EQ(counts.Added, c.Added);
+        EXPECT_EQ(counts.WithoutHotkey, c.WithoutHotkey);
+        EXPECT_EQ(counts.LeftOut, c.LeftOut);
+        ASSERT_EQ(list.Count(), c.Before.size() + c.Added);
+        std::vector<std::string> hotkeys;
+        for (std::size_t n = c.Before.size() + 1; n <= list.Count(); ++n) {
+            hotkeys.push_back(list.At(n).Hotkey);
+            EXPECT_EQ(list.At(n).Data, std::get<2>(imported[n - c.Before.size() - 1]));
+        }
+        EXPECT_EQ(hotkeys, c.NewHotkeys);
+    }
 }
 
 }  // namespace
