@@ -1,13 +1,18 @@
 // The action list through the real registry: what goes in comes back, in the layout other
-// tools read (HKEY_CURRENT_USER\Software\<application>\<section>, one REG_SZ per key).
+// tools read (HKEY_CURRENT_USER\Software\<application>\<section>, one REG_SZ per key). And
+// through the real profile functions into an actions file.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "TestPrograms.h"
 #include "model/ActionStore.h"
+#include "model/ActionsFile.h"
+#include "platform/win32/Win32ProfileFile.h"
 #include "platform/win32/Win32SettingsStore.h"
 #include "platform/win32/WideString.h"
 
@@ -159,6 +164,79 @@ TEST_F(RegistryStore, ValuesOfEveryLengthComeBackWhole) {
         store_.SaveSetting("Actions", "Data1", text + "\xc3\xa9");
         EXPECT_EQ(store_.GetSetting("Actions", "Data1", "?"), text + "\xc3\xa9") << length;
     }
+}
+
+// Every file in a folder, by name.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                names.emplace_back(found.cFileName);
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return names;
+}
+
+// The file is UTF-16 with a byte-order mark, so the system's own reader gets every character
+// back; a target that cannot be replaced stays as it was, and no temporary file is left.
+TEST(ActionsFileWin32, IsUtf16AndIsReplacedWholeOrNotAtAll) {
+    const std::wstring folder = testsupport::TempFolder() + L"tessarin actions file\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring target = folder + L"Ω actions.ini";
+    ActionList list;
+    ActionRecord record;
+    record.ActionType = "Paste Text";
+    record.Hotkey = "CTRL + ALT + P";
+    record.Data = "Ω 日本\r\n  \"x\" " + std::string(5000, 'q');
+    list.Add(record);
+    const struct {
+        const char* Name;
+        std::wstring Target;
+        bool ReadOnly;
+        bool Done;
+    } cases[] = {
+        {"new file", target, false, true},
+        {"replaced file", target, false, true},
+        {"read-only target", target, true, false},
+        {"folder that does not exist", folder + L"missing\\a.ini", false, false},
+        {"target that is a folder", folder + L"a folder", false, false},
+    };
+    CreateDirectoryW((folder + L"a folder").c_str(), nullptr);
+    for (const auto& c : cases) {
+        SetFileAttributesW(target.c_str(), c.ReadOnly ? FILE_ATTRIBUTE_READONLY : 0);
+        list.At(1).ActionIndex = static_cast<std::int32_t>(std::string_view(c.Name).size());
+        const bool done = win32::ReplaceProfileFile(
+            c.Target, [&](ProfileFile& file) { return WriteActionsFile(file, list); });
+        SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(done, c.Done) << c.Name;
+        EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"Ω actions.ini"}) << c.Name;
+
+        HANDLE file = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << c.Name;
+        unsigned char mark[2] = {};
+        DWORD read = 0;
+        ReadFile(file, mark, 2, &read, nullptr);
+        CloseHandle(file);
+        EXPECT_TRUE(mark[0] == 0xFF && mark[1] == 0xFE) << c.Name;
+        wchar_t type[32] = {};
+        GetPrivateProfileStringW(L"Actions", L"ActionType1", L"", type, 32, target.c_str());
+        EXPECT_STREQ(type, L"Paste Text") << c.Name;
+
+        const ActionsFileContent content = ReadActionsFile(win32::Win32ProfileFile(target));
+        ASSERT_EQ(content.Rows.size(), 1u) << c.Name;
+        EXPECT_EQ(content.Rows[0].Data, record.Data) << c.Name;
+        // A failed replacement leaves the file of the row before.
+        EXPECT_EQ(content.Rows[0].ActionIndex, c.Done ? list.At(1).ActionIndex : 13) << c.Name;
+    }
+    DeleteFileW(target.c_str());
+    RemoveDirectoryW((folder + L"a folder").c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace

@@ -110,6 +110,12 @@ bool Win32ProfileFile::Write(const std::string& section, const std::string& key,
 }
 
 bool ReplaceProfileFile(const std::wstring& target, const std::function<bool(ProfileFile&)>& fill) {
+    // Windows refuses to replace a read-only file, but not every system that runs this program
+    // does: the user's mark is honoured here either way.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
     const std::wstring temporary = CreateTemporaryBeside(target);
     if (temporary.empty()) {
         return false;
