@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -128,6 +129,16 @@ class Tessarin : public ::testing::Test {
     }
 
     std::vector<std::vector<std::wstring>> Rows() { return ReadListView(list_, 4); }
+
+    // Tessarin.exe run with these arguments to its end; its exit code.
+    DWORD RunToEnd(const std::wstring& arguments) {
+        HANDLE process = Launch(arguments);
+        DWORD exitCode = STILL_ACTIVE;
+        if (process != nullptr && WaitForSingleObject(process, 30000) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process, &exitCode);
+        }
+        return exitCode;
+    }
 
     // A batch file that writes its first two arguments to a marker file; returns its quoted
     // path, ready to be an action's command.
@@ -562,6 +573,43 @@ TEST_F(Tessarin, UnloadSavesTheListAndARestartShowsIt) {
     Start();
     EXPECT_EQ(Rows(), before);
     Unload();
+}
+
+TEST_F(Tessarin, ExportAndImportOnTheCommandLineGoToTheRunningCopyOrToTheStore) {
+    // Slashes and a name that starts with "m": the line holds "/m", which must not count here.
+    std::wstring file = TempFolder() + L"mine.ini";
+    std::replace(file.begin(), file.end(), L'\\', L'/');
+    const std::wstring badFile = TempFolder() + L"tessarin e2e bad.ini";
+    DeleteFileW(file.c_str());
+    ASSERT_TRUE(WriteWholeFile(badFile, "[Actions]\r\nActionType1=Mute\r\nActionType2=Format\r\n"));
+    const std::wstring paste = L"line one\r\n  \"two\"\t";
+    StoreAction(1, L"Open File/Folder", L"CTRL + ALT + M", MarkerScript() + L" imported ok");
+    StoreAction(2, L"Paste Text", L"", paste);
+    Start();
+    const auto before = Rows();
+    ASSERT_EQ(before.size(), 2u);
+    EXPECT_EQ(RunToEnd(L"/export \"" + file + L"\""), 0u);
+    Unload();
+    RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+
+    Start();
+    ASSERT_TRUE(Rows().empty());
+    EXPECT_EQ(RunToEnd(L"/import \"" + file + L"\""), 0u);
+    EXPECT_TRUE(WaitFor([&] { return Rows() == before; }));
+    EXPECT_EQ(Setting(L"Actions", L"Data2"), paste) << "the import was not saved";
+    ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'M'}));
+    EXPECT_TRUE(WaitFor([&] { return Marker() == "imported ok"; })) << Marker();
+    EXPECT_NE(RunToEnd(L"/import \"" + badFile + L"\""), 0u);
+    EXPECT_EQ(Rows(), before);
+    Unload();
+
+    // No copy running: the stored list takes the rows.
+    RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+    EXPECT_EQ(RunToEnd(L"/import \"" + file + L"\""), 0u);
+    EXPECT_EQ(Setting(L"Actions", L"Data2"), paste);
+    EXPECT_EQ(Setting(L"Actions", L"Hotkey1"), L"CTRL + ALT + M");
+    DeleteFileW(file.c_str());
+    DeleteFileW(badFile.c_str());
 }
 
 TEST_F(Tessarin, OptionsAreSavedAtUnloadOnlyWhenAsked) {
