@@ -237,6 +237,7 @@ void MainWindow::LayOut() {
 }
 
 void MainWindow::ShowRows(std::optional<std::size_t> select) {
+    // Every change of the rows (load, edit, delete, import) comes through here.
     app_.RecheckAltGrMarks();
     // LVSICF_NOSCROLL keeps the user's scroll position when only a row's text changed.
     SendMessageW(list_, LVM_SETITEMCOUNT, app_.Actions().Count(), LVSICF_NOSCROLL);
