@@ -8,6 +8,7 @@
 #include <chrono>
 #include <vector>
 
+#include "hotkeys/AltGr.h"
 #include "hotkeys/HotkeyCapture.h"
 #include "model/ActionStore.h"
 #include "platform/win32/HotkeyHook.h"
@@ -484,6 +485,18 @@ void App::RunPopupAction(const std::string& caption, const std::string& data) {
 void App::ToggleHotkeys() {
     hotkeys_->ToggleHotkeys();
     window_->ShowRows();
+}
+
+const std::string& App::AltGrMark(std::size_t position) const {
+    static const std::string kNone;
+    return position >= 1 && position <= altGrMarks_.size() ? altGrMarks_[position - 1] : kNone;
+}
+
+void App::RecheckAltGrMarks() {
+    altGrMarks_.clear();
+    for (const ActionRecord& row : ListView1) {
+        altGrMarks_.push_back(AltGrTip(row, keyboardLayout_, codePage_));
+    }
 }
 
 void App::UpdateStartupEntry() {

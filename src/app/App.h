@@ -17,6 +17,7 @@
 #include "platform/win32/Win32DesktopPort.h"
 #include "platform/win32/Win32DriveProbe.h"
 #include "platform/win32/Win32HotkeyPort.h"
+#include "platform/win32/Win32KeyboardLayout.h"
 #include "platform/win32/Win32RawRegistry.h"
 #include "platform/win32/Win32SettingsStore.h"
 #include "platform/win32/Win32ShellPort.h"
@@ -68,6 +69,10 @@ class App final : public LaunchOptionsSource, public Prompts, public TrayHost {
     const ActionList& Actions() const { return ListView1; }
     const MenuOptions& Options() const { return options_; }
     std::string ToggleCaption() const { return hotkeys_->ToggleCaption(); }
+    // The tip of a row whose hotkey takes an AltGr character away; empty for the other rows.
+    const std::string& AltGrMark(std::size_t position) const;
+    // Asks the keyboard layout again: after the rows changed, or the layout may have.
+    void RecheckAltGrMarks();
 
     // The main window's commands, each from a button, a menu item or the list.
     void AddOrEditAction(bool add);
@@ -123,6 +128,8 @@ class App final : public LaunchOptionsSource, public Prompts, public TrayHost {
     Win32ShellPort shellPort_;
     Win32RawRegistry rawRegistry_;
     Win32DriveProbe driveProbe_;
+    Win32KeyboardLayout keyboardLayout_;
+    std::vector<std::string> altGrMarks_;  // one per row, in list order
     // The window first: every port below that talks to the system on its behalf needs it.
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<Win32HotkeyPort> hotkeyPort_;

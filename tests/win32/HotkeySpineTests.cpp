@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <utility>
@@ -17,6 +18,7 @@
 #include "platform/win32/HotkeyHook.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32HotkeyPort.h"
+#include "platform/win32/Win32KeyboardLayout.h"
 
 namespace tessarin {
 namespace {
@@ -168,6 +170,26 @@ TEST_F(HotkeySpine, RowsBelowADeletedRowKeepTheirHotkeys) {
     Type({VK_CONTROL, VK_MENU, '3'});
     Type({VK_CONTROL, VK_MENU, '2'});
     EXPECT_EQ(executor_.runs, (Runs{{"Go to URL", "three"}, {"Go to URL", "two"}}));
+}
+
+// The US keyboard has no AltGr: Ctrl+Alt with any key types nothing, so no hotkey is marked.
+TEST(Win32KeyboardLayout, TheUsLayoutTypesNothingWithCtrlAlt) {
+    std::vector<HKL> loaded(static_cast<std::size_t>(GetKeyboardLayoutList(0, nullptr)));
+    loaded.resize(static_cast<std::size_t>(
+        GetKeyboardLayoutList(static_cast<int>(loaded.size()), loaded.data())));
+    const HKL us = LoadKeyboardLayoutW(L"00000409", KLF_NOTELLSHELL);
+    ASSERT_NE(us, nullptr);
+    const win32::Win32KeyboardLayout layout(us);
+    const UINT keys[] = {'Q', 'E', '7', '0', 'M', VK_OEM_4, VK_OEM_102};
+    for (const UINT key : keys) {
+        for (const bool shift : {false, true}) {
+            EXPECT_EQ(layout.AltGrText(key, shift), std::nullopt) << key << " shift " << shift;
+        }
+    }
+    // Leave the user's keyboards as they were.
+    if (std::find(loaded.begin(), loaded.end(), us) == loaded.end()) {
+        UnloadKeyboardLayout(us);
+    }
 }
 
 }  // namespace

@@ -71,6 +71,10 @@ std::string ColumnText(const ActionRecord& row, int column) {
     }
 }
 
+// A dark amber: a caution rather than a fault, clearly apart from the refused rows' grey, and
+// above 6:1 against the list's white.
+constexpr COLORREF kAltGrMarkColour = RGB(160, 64, 0);
+
 bool Refused(const ActionRecord& row) {
     return row.Registration.Held && !row.Registration.Accepted;
 }
@@ -236,6 +240,8 @@ void MainWindow::LayOut() {
 }
 
 void MainWindow::ShowRows(std::optional<std::size_t> select) {
+    // Every change of the rows (load, edit, delete, import) comes through here.
+    app_.RecheckAltGrMarks();
     // LVSICF_NOSCROLL keeps the user's scroll position when only a row's text changed.
     SendMessageW(list_, LVM_SETITEMCOUNT, app_.Actions().Count(), LVSICF_NOSCROLL);
     if (select) {
@@ -311,6 +317,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                          SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
+        case WM_SHOWWINDOW:
+        case WM_INPUTLANGCHANGE:
+            // The user may have switched keyboards while the window was away, or just now.
+            if (message == WM_INPUTLANGCHANGE || wParam != FALSE) {
+                app_.RecheckAltGrMarks();
+                InvalidateRect(list_, nullptr, FALSE);
+            }
+            break;
         case WM_SYSCOMMAND:
             // The close box, Alt+F4 and the system menu's Close: to the notification area.
             if ((wParam & 0xFFF0) == SC_CLOSE) {
@@ -378,6 +392,9 @@ LRESULT MainWindow::OnListNotify(const NMHDR& header) {
                     L"run this action. Choose another hotkey.";
                 wcsncpy_s(tip.pszText, static_cast<std::size_t>(tip.cchTextMax), text.c_str(),
                           _TRUNCATE);
+            } else if (const std::wstring text = Widen(app_.AltGrMark(position)); !text.empty()) {
+                wcsncpy_s(tip.pszText, static_cast<std::size_t>(tip.cchTextMax), text.c_str(),
+                          _TRUNCATE);
             }
             return 0;
         }
@@ -389,11 +406,17 @@ LRESULT MainWindow::OnListNotify(const NMHDR& header) {
                 case CDDS_ITEMPREPAINT:
                     return CDRF_NOTIFYSUBITEMDRAW;
                 case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-                    // A hotkey the system refused looks registered but never runs: greyed.
+                    // A hotkey the system refused looks registered but never runs: greyed. It
+                    // takes no character away either, so grey wins over the AltGr mark.
                     const std::size_t position = static_cast<std::size_t>(draw.nmcd.dwItemSpec) + 1;
-                    const bool grey = draw.iSubItem == 1 && position <= rows.Count() &&
-                                      Refused(rows.At(position));
-                    draw.clrText = GetSysColor(grey ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT);
+                    const bool hotkey = draw.iSubItem == 1 && position <= rows.Count();
+                    if (hotkey && Refused(rows.At(position))) {
+                        draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+                    } else if (hotkey && !app_.AltGrMark(position).empty()) {
+                        draw.clrText = kAltGrMarkColour;
+                    } else {
+                        draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
+                    }
                     return CDRF_DODEFAULT;
                 }
                 default:

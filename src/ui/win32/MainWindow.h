@@ -33,7 +33,8 @@ class MainWindow {
     // The design size centred on the work area, or the stored size; then shown as asked.
     void Place(const StartupSettings& settings);
     void Show(int showCommand);
-    // The list shows the App's rows again, with the given 1-based row selected.
+    // The list shows the App's rows again, their AltGr marks asked anew, with the given 1-based
+    // row selected.
     void ShowRows(std::optional<std::size_t> select = std::nullopt);
     // The 1-based position of the selected row.
     std::optional<std::size_t> SelectedRow() const;
