@@ -59,38 +59,44 @@ std::wstring ShellFolder(int csidl, const wchar_t* name) {
     return std::wstring(path) + L"\\" + name;
 }
 
+const std::wstring gFolder = ShellFolder(CSIDL_PROGRAM_FILES, L"Tessarin");
+const std::wstring gProgram = gFolder + L"\\Tessarin.exe";
+const std::wstring gUninstaller = gFolder + L"\\Uninstall.exe";
+const std::wstring gShortcut = ShellFolder(CSIDL_COMMON_PROGRAMS, L"Tessarin.lnk");
+
 PROCESS_INFORMATION Launch(const std::wstring& program, const std::wstring& arguments,
                            DWORD flags) {
-    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                   TempFolder().c_str(), &startup, &process);
+    // The command line lasts until the call returns, which is as long as it needs to.
+    CreateProcessW(program.c_str(), (L"\"" + program + L"\" " + arguments).data(), nullptr, nullptr,
+                   FALSE, flags, nullptr, TempFolder().c_str(), &startup, &process);
     return process;
 }
 
 class Packages : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { aside_.SetAside(); }
-    static void TearDownTestSuite() { aside_.PutBack(); }
-
-    void SetUp() override {
-        UserStoreAside::Clear();
+    // Asked once: what a failed test leaves installed must not skip the tests after it.
+    static void SetUpTestSuite() {
+        aside_.SetAside();
         if (!Exists(gInstaller) || !Exists(gPortable)) {
             GTEST_SKIP() << "no packages beside the tests: run scripts/package first";
-        } else if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Exists(program_)) {
-            GTEST_SKIP() << "Tessarin is installed on this machine; the test would replace it";
+        }
+        if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Exists(gProgram)) {
+            GTEST_SKIP() << "Tessarin is installed on this machine; the tests would replace it";
         }
     }
+    static void TearDownTestSuite() { aside_.PutBack(); }
+    void SetUp() override { UserStoreAside::Clear(); }
 
     void TearDown() override {
         EndProcesses(processes_);
         // An installer or uninstaller a failed test left running, with what it started.
         TerminateJobObject(job_, 1);
-        // Anything installed is this test's: SetUp skips when Tessarin is installed already.
-        if (Exists(uninstaller_)) {
-            Run(uninstaller_, L"/S");
+        // Anything installed is the tests' own: they skip when Tessarin was installed before.
+        if (Exists(gUninstaller)) {
+            Run(gUninstaller, L"/S");
         }
         CloseHandle(job_);
     }
@@ -168,10 +174,6 @@ class Packages : public ::testing::Test {
     }
 
     static inline UserStoreAside aside_{L"Software\\Tessarin (saved by the install tests)"};
-    const std::wstring folder_ = ShellFolder(CSIDL_PROGRAM_FILES, L"Tessarin");
-    const std::wstring program_ = folder_ + L"\\Tessarin.exe";
-    const std::wstring uninstaller_ = folder_ + L"\\Uninstall.exe";
-    const std::wstring shortcut_ = ShellFolder(CSIDL_COMMON_PROGRAMS, L"Tessarin.lnk");
     std::vector<PROCESS_INFORMATION> processes_;
     HANDLE job_ = nullptr;  // the last installer's or uninstaller's, and what it started
     HWND window_ = nullptr;
@@ -183,15 +185,15 @@ TEST_F(Packages, InstallStartReinstallAndUninstall) {
     ASSERT_NO_FATAL_FAILURE(InstallThroughPages(false));
     ASSERT_TRUE(TessarinRuns(15)) << "the finish page started no Tessarin";
     for (const wchar_t* file : {L"Tessarin.exe", L"Help\\index.htm", L"Uninstall.exe"}) {
-        EXPECT_TRUE(Exists(folder_ + L"\\" + file)) << "not installed: " << file;
+        EXPECT_TRUE(Exists(gFolder + L"\\" + file)) << "not installed: " << file;
     }
-    EXPECT_TRUE(Exists(shortcut_)) << "no Start-menu shortcut";
+    EXPECT_TRUE(Exists(gShortcut)) << "no Start-menu shortcut";
     const std::pair<const wchar_t*, std::wstring> entry[] = {
         {L"DisplayName", L"Tessarin"},
         {L"DisplayVersion", TESSARIN_VERSION},
-        {L"InstallLocation", folder_},
-        {L"UninstallString", L"\"" + uninstaller_ + L"\""},
-        {L"QuietUninstallString", L"\"" + uninstaller_ + L"\" /S"}};
+        {L"InstallLocation", gFolder},
+        {L"UninstallString", L"\"" + gUninstaller + L"\""},
+        {L"QuietUninstallString", L"\"" + gUninstaller + L"\" /S"}};
     for (const auto& [name, value] : entry) {
         EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kUninstallKey, name), value) << name;
     }
@@ -203,20 +205,20 @@ TEST_F(Packages, InstallStartReinstallAndUninstall) {
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     ASSERT_TRUE(Run(gInstaller, L"/S"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsKey)) << "not unloaded";
-    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), L"\"" + program_ + L"\" /m");
-    EXPECT_FALSE(TessarinRuns(3)) << "started by a silent installation";
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), L"\"" + gProgram + L"\" /m");
+    EXPECT_FALSE(TessarinRuns(3)) << "one runs after the silent installation";
     ASSERT_NO_FATAL_FAILURE(InstallThroughPages(true));
     EXPECT_FALSE(TessarinRuns(3)) << "started with the box cleared";
 
     // So is it before uninstalling. As it ends it writes its machine-wide Run entry again, for the
     // uninstaller to take away.
-    processes_.push_back(Launch(program_, L"", 0));
+    processes_.push_back(Launch(gProgram, L"", 0));
     ASSERT_TRUE(TessarinRuns(15));
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
-    ASSERT_TRUE(Run(uninstaller_, L"/S"));
+    ASSERT_TRUE(Run(gUninstaller, L"/S"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsKey)) << "not unloaded";
-    EXPECT_FALSE(Exists(folder_)) << "the program folder is left";
-    EXPECT_FALSE(Exists(shortcut_)) << "the Start-menu shortcut is left";
+    EXPECT_FALSE(Exists(gFolder)) << "the program folder is left";
+    EXPECT_FALSE(Exists(gShortcut)) << "the Start-menu shortcut is left";
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "the uninstall entry is left";
     EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), kAbsent);
     // A silent uninstall asks nothing and keeps the actions.
@@ -229,9 +231,9 @@ TEST_F(Packages, UninstallerDeletesTheActionsOnlyWhenTheUserSaysYes) {
         ASSERT_TRUE(Run(gInstaller, L"/S"));
         Store(HKEY_CURRENT_USER, kActionsKey, L"ActionType1", L"Mute");
         // As a Tessarin without rights to the machine-wide entry leaves it; it goes either way.
-        Store(HKEY_CURRENT_USER, kRunKey, kRunValue, L"\"" + program_ + L"\" /m");
+        Store(HKEY_CURRENT_USER, kRunKey, kRunValue, L"\"" + gProgram + L"\" /m");
 
-        Start(uninstaller_, L"");
+        Start(gUninstaller, L"");
         ASSERT_TRUE(Drive(L"Tessarin Uninstall", [&](HWND) {
             if (const HWND question = Dialog(L"Tessarin Uninstall", IDNO)) {
                 PostMessageW(question, sayYes ? WM_COMMAND : WM_KEYDOWN, sayYes ? IDYES : VK_RETURN,
