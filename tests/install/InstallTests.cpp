@@ -63,6 +63,8 @@ const std::wstring gFolder = ShellFolder(CSIDL_PROGRAM_FILES, L"Tessarin");
 const std::wstring gProgram = gFolder + L"\\Tessarin.exe";
 const std::wstring gUninstaller = gFolder + L"\\Uninstall.exe";
 const std::wstring gShortcut = ShellFolder(CSIDL_COMMON_PROGRAMS, L"Tessarin.lnk");
+// Asked before the first test: what a failed test leaves installed must not skip the rest.
+const bool gInstalledBefore = KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Exists(gProgram);
 
 PROCESS_INFORMATION Launch(const std::wstring& program, const std::wstring& arguments,
                            DWORD flags) {
@@ -77,18 +79,17 @@ PROCESS_INFORMATION Launch(const std::wstring& program, const std::wstring& argu
 
 class Packages : public ::testing::Test {
   protected:
-    // Asked once: what a failed test leaves installed must not skip the tests after it.
-    static void SetUpTestSuite() {
-        aside_.SetAside();
+    static void SetUpTestSuite() { aside_.SetAside(); }
+    static void TearDownTestSuite() { aside_.PutBack(); }
+
+    void SetUp() override {
+        UserStoreAside::Clear();
         if (!Exists(gInstaller) || !Exists(gPortable)) {
             GTEST_SKIP() << "no packages beside the tests: run scripts/package first";
-        }
-        if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Exists(gProgram)) {
+        } else if (gInstalledBefore) {
             GTEST_SKIP() << "Tessarin is installed on this machine; the tests would replace it";
         }
     }
-    static void TearDownTestSuite() { aside_.PutBack(); }
-    void SetUp() override { UserStoreAside::Clear(); }
 
     void TearDown() override {
         EndProcesses(processes_);
