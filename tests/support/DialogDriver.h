@@ -12,7 +12,7 @@
 
 namespace tessarin::testsupport {
 
-// A visible dialog box that the given window owns: a message box or a file dialog.
+// A visible dialog box that the given window owns, such as a message box.
 inline HWND OwnedDialog(HWND owner) {
     for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box != nullptr;
          box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
@@ -30,9 +30,8 @@ struct DialogRun {
 
 // Runs `show`, which shows a modal dialog on this thread and returns once it has closed, while
 // `drive` works the dialog from a second thread, once the dialog captioned `caption` is in front
-// with the keyboard focus in the control `focusId` (or in a child of it, such as a combo box's
-// edit field). A dialog the drive leaves open is cancelled, a box it owns closed first, so no
-// test can hang.
+// with the keyboard focus in the control `focusId`. A dialog the drive leaves open is cancelled,
+// so no test can hang.
 inline DialogRun DriveDialog(const wchar_t* caption, int focusId, const std::function<void()>& show,
                              const std::function<void(HWND)>& drive) {
     const DWORD uiThread = GetCurrentThreadId();
@@ -41,25 +40,17 @@ inline DialogRun DriveDialog(const wchar_t* caption, int focusId, const std::fun
         HWND dialog = nullptr;
         run.Ready = WaitFor([&] {
             dialog = FindWindowW(L"#32770", caption);
-            const HWND control = GetDlgItem(dialog, focusId);
             GUITHREADINFO info{};
             info.cbSize = sizeof(info);
-            return control != nullptr && GetGUIThreadInfo(uiThread, &info) &&
-                   (info.hwndFocus == control || GetParent(info.hwndFocus) == control) &&
-                   GetForegroundWindow() == dialog;
+            return GetDlgItem(dialog, focusId) != nullptr && GetGUIThreadInfo(uiThread, &info) &&
+                   info.hwndFocus == GetDlgItem(dialog, focusId) && GetForegroundWindow() == dialog;
         });
         if (run.Ready) {
             drive(dialog);
             run.ClosedByItself = WaitFor([&] { return !IsWindow(dialog); });
         }
         WaitFor([&] {
-            if (const HWND box = dialog != nullptr ? OwnedDialog(dialog) : nullptr) {
-                // A question closes only on an answer, No; every other box on WM_CLOSE.
-                PostMessageW(box, WM_COMMAND, IDNO, 0);
-                PostMessageW(box, WM_CLOSE, 0, 0);
-            } else if (IsWindow(dialog)) {
-                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            }
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             return !IsWindow(dialog);
         });
     });
