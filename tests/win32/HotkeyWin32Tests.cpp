@@ -187,7 +187,8 @@ TEST(Win32KeyboardLayout, TheUsLayoutTypesNothingWithCtrlAlt) {
     const HKL us = LoadKeyboardLayoutW(L"00000409", KLF_NOTELLSHELL);
     ASSERT_NE(us, nullptr);
     const win32::Win32KeyboardLayout layout(us);
-    for (const UINT key : {'Q', 'E', '7', '0', 'M', VK_OEM_4, VK_OEM_102}) {
+    const UINT keys[] = {'Q', 'E', '7', '0', 'M', VK_OEM_4, VK_OEM_102};
+    for (const UINT key : keys) {
         for (const bool shift : {false, true}) {
             EXPECT_EQ(layout.AltGrText(key, shift), std::nullopt) << key << " shift " << shift;
         }

@@ -50,14 +50,15 @@ class TrayIconTest : public ::testing::Test {
         DestroyWindow(window_);
     }
 
-    // The shell answers a change to an icon only while it holds that icon.
-    bool IconPresent() const {
+    bool Notify(DWORD request) const {
         NOTIFYICONDATAW data{};
         data.cbSize = sizeof(data);
         data.hWnd = window_;
         data.uID = win32::kTrayIconId;
-        return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+        return Shell_NotifyIconW(request, &data) != FALSE;
     }
+    // The shell answers a change to an icon only while it holds that icon.
+    bool IconPresent() const { return Notify(NIM_MODIFY); }
 
     HWND window_ = nullptr;
     HICON ownIcon_ = LoadIconW(nullptr, IDI_APPLICATION);
@@ -68,11 +69,7 @@ class TrayIconTest : public ::testing::Test {
 TEST_F(TrayIconTest, ANewTaskbarGetsTheIconBackOnlyWhileTheWindowIsHidden) {
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     ASSERT_TRUE(tray_->SetupTrayIcon());
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = window_;
-    data.uID = win32::kTrayIconId;
-    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));  // as a crashed shell loses it
+    ASSERT_TRUE(Notify(NIM_DELETE));  // as a crashed shell loses it
     ASSERT_FALSE(IconPresent());
     SendMessageW(window_, taskbarCreated, 0, 0);
     EXPECT_TRUE(IconPresent());
