@@ -100,8 +100,8 @@ TEST_F(Store, RegistryValuesAreWrittenAndReadInTheSystemsEncoding) {
             Set(L"", L"Value \u03A9", c.Stored);
         } else {
             registry.Value(c.Written);
+            EXPECT_EQ(Get(L"", L"Value \u03A9"), c.Stored) << VariantText(c.Read);
         }
-        EXPECT_EQ(Get(L"", L"Value \u03A9"), c.Stored) << VariantText(c.Read);
         EXPECT_EQ(registry.Value(), c.Read) << VariantText(c.Read);
     }
 }
