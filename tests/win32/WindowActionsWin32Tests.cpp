@@ -26,14 +26,12 @@ namespace tessarin {
 namespace {
 
 bool PumpUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        win32::Win32DesktopPort(nullptr).Wait(20);
-    }
-    return true;
+    return testsupport::WaitFor(
+        [&] {
+            win32::Win32DesktopPort(nullptr).Wait(20);
+            return done();
+        },
+        10);
 }
 
 // The bytes of one format on the clipboard; empty when it is not there.
