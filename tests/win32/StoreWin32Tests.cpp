@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "RegistryTree.h"
 #include "TestPrograms.h"
 #include "TestRegistry.h"
 #include "model/ActionsFile.h"
@@ -26,11 +29,7 @@ using namespace std::string_literals;
 constexpr char kApplication[] = "Tessarin Store Tests";
 const std::wstring kRoot = L"Software\\Tessarin Store Tests";
 
-struct Raw {
-    DWORD Type = REG_NONE;
-    std::vector<BYTE> Bytes;
-    bool operator==(const Raw&) const = default;
-};
+using Raw = testsupport::RegistryValue;
 
 // The characters' bytes, with no terminator unless the text holds one.
 std::vector<BYTE> Utf16(std::wstring_view text) {
@@ -38,25 +37,9 @@ std::vector<BYTE> Utf16(std::wstring_view text) {
     return {first, first + text.size() * sizeof(wchar_t)};
 }
 
-// A value of a section exactly as stored; REG_NONE when there is none.
+// A value below the tests' key exactly as stored; REG_NONE when there is none.
 Raw Get(const std::wstring& section, const std::wstring& name) {
-    Raw raw;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, (kRoot + section).c_str(), 0, KEY_READ, &key) == 0) {
-        DWORD size = 0;
-        if (RegQueryValueExW(key, name.c_str(), nullptr, &raw.Type, nullptr, &size) == 0) {
-            raw.Bytes.resize(size);
-            RegQueryValueExW(key, name.c_str(), nullptr, nullptr, raw.Bytes.data(), &size);
-        }
-        RegCloseKey(key);
-    }
-    return raw;
-}
-
-void Set(const std::wstring& section, const std::wstring& name, const Raw& raw) {
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, (kRoot + section).c_str(), name.c_str(), raw.Type,
-                              raw.Bytes.data(), static_cast<DWORD>(raw.Bytes.size())),
-              ERROR_SUCCESS);
+    return testsupport::ReadRegistryTree(HKEY_CURRENT_USER, kRoot)[section + L"\\" + name];
 }
 
 class Store : public ::testing::Test {
@@ -67,73 +50,55 @@ class Store : public ::testing::Test {
     win32::Win32SettingsStore store_{kApplication};
 };
 
-// What the program writes, and what other writers leave: terminated or not, odd lengths, other
-// integer layouts.
+// What the program writes, and what other writers leave: terminated or not, NUL inside, odd
+// lengths, other types. The registry reads every type; a setting is text only, never expanded.
 TEST_F(Store, RegistryValuesAreWrittenAndReadInTheSystemsEncoding) {
     wchar_t expanded[MAX_PATH * 2] = {};
     ASSERT_NE(ExpandEnvironmentStringsW(L"%TEMP%\\x", expanded, MAX_PATH * 2), 0u);
+    const std::string omega = "\xCE\xA9 \xE6\x97\xA5";
+    const std::string temp = win32::Narrow(expanded);
+    const std::string longText(600, 'q');  // longer than a first read
     const struct {
         RegistryVariant Written;  // nothing: another writer stored the value
         std::int32_t Type;
         Raw Stored;
         RegistryVariant Read;
+        std::string Setting;  // "-": not text
     } cases[] = {
-        {"50%", 1, {REG_SZ, Utf16(L"50%\0"s)}, "50%"},
-        {"%TEMP%\\x", 1, {REG_EXPAND_SZ, Utf16(L"%TEMP%\\x\0"s)}, win32::Narrow(expanded)},
-        {"\xCE\xA9 \xE6\x97\xA5", 1, {REG_SZ, Utf16(L"\u03A9 \u65E5\0"s)}, "\xCE\xA9 \xE6\x97\xA5"},
-        {std::int32_t{0x01020304}, 4, {REG_DWORD, {4, 3, 2, 1}}, std::int32_t{0x01020304}},
-        {{}, 0, {REG_MULTI_SZ, Utf16(L"a\0b\0\0"s)}, "a\0b\0"s},
-        {{}, 0, {REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}}, std::int32_t{0x01020304}},
-        {{}, 0, {REG_SZ, Utf16(L"ab")}, "ab"},
-        {{}, 0, {REG_SZ, {'a', 0, 'b'}}, "a"},
-        {{}, 0, {REG_SZ, {}}, ""},
-        {{}, 0, {REG_DWORD, {7, 1}}, std::int32_t{0x0107}},
+        {"50%", 1, {REG_SZ, Utf16(L"50%\0"s)}, "50%", "50%"},
+        {"%TEMP%\\x", 1, {REG_EXPAND_SZ, Utf16(L"%TEMP%\\x\0"s)}, temp, "%TEMP%\\x"},
+        {omega, 1, {REG_SZ, Utf16(L"\u03A9 \u65E5\0"s)}, omega, omega},
+        {std::int32_t{0x01020304}, 4, {REG_DWORD, {4, 3, 2, 1}}, std::int32_t{0x01020304}, "-"},
+        {{}, 0, {REG_MULTI_SZ, Utf16(L"a\0b\0\0"s)}, "a\0b\0"s, "-"},
+        {{}, 0, {REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}}, std::int32_t{0x01020304}, "-"},
+        {{}, 0, {REG_DWORD, {7, 1}}, std::int32_t{0x0107}, "-"},
+        {{}, 0, {REG_BINARY, {'M', 0, 0, 0}}, RegistryBytes{'M', 0, 0, 0}, "-"},
+        {{}, 0, {REG_SZ, Utf16(L"ab")}, "ab", "ab"},
+        {{}, 0, {REG_SZ, {'a', 0, 'b'}}, "a", "a"},
+        {{}, 0, {REG_SZ, {}}, "", ""},
+        {{}, 0, {REG_SZ, Utf16(L"Mu\0te\0\0"s)}, "Mu\0te\0"s, "Mu\0te\0"s},
+        {{}, 0, {REG_SZ, Utf16(L"a\xD800z")}, "a\xEF\xBF\xBDz", "a\xEF\xBF\xBDz"},
+        {{}, 0, {REG_SZ, Utf16(std::wstring(600, L'q'))}, longText, longText},
     };
     win32::Win32RawRegistry port;
     for (const auto& c : cases) {
         cRegistry registry(port);
         registry.ClassKey(reg::kCurrentUser);
-        registry.SectionKey(win32::Narrow(kRoot));
+        registry.SectionKey(win32::Narrow(kRoot + L"\\Settings"));
         registry.ValueKey("Value \xCE\xA9");
         registry.ValueType(c.Type);
         if (c.Written.index() == 0) {
-            Set(L"", L"Value \u03A9", c.Stored);
+            RegSetKeyValueW(HKEY_CURRENT_USER, (kRoot + L"\\Settings").c_str(), L"Value \u03A9",
+                            c.Stored.Type, c.Stored.Data.data(),
+                            static_cast<DWORD>(c.Stored.Data.size()));
         } else {
             registry.Value(c.Written);
-            EXPECT_EQ(Get(L"", L"Value \u03A9"), c.Stored) << VariantText(c.Read);
+            EXPECT_EQ(Get(L"\\Settings", L"Value \u03A9"), c.Stored) << VariantText(c.Read);
         }
         EXPECT_EQ(registry.Value(), c.Read) << VariantText(c.Read);
+        EXPECT_EQ(store_.GetSetting("Settings", "Value \xCE\xA9", "-"), c.Setting)
+            << VariantText(c.Read);
     }
-}
-
-// A REG_SZ is its characters up to one stored terminator, NUL characters inside included; a value
-// of a type that is no text reads as absent.
-TEST_F(Store, SettingsReadWhatTheRegistryHoldsAsText) {
-    const struct {
-        const char* Name;
-        Raw Stored;
-        std::string Read;
-    } cases[] = {
-        {"terminated", {REG_SZ, Utf16(L"Mute\0"s)}, "Mute"},
-        {"not terminated", {REG_SZ, Utf16(L"Mute")}, "Mute"},
-        {"NUL inside", {REG_SZ, Utf16(L"Mu\0te\0"s)}, "Mu\0te"s},
-        {"two terminators", {REG_SZ, Utf16(L"null\0\0"s)}, "null\0"s},
-        {"no data", {REG_SZ, {}}, ""},
-        {"odd length", {REG_SZ, {'M', 0, 'u', 0, 't'}}, "Mu"},
-        {"lone surrogate", {REG_SZ, Utf16(L"a\xD800z")}, "a\xEF\xBF\xBDz"},
-        {"expandable, not expanded", {REG_EXPAND_SZ, Utf16(L"%TEMP%\0"s)}, "%TEMP%"},
-        {"longer than a first read",
-         {REG_SZ, Utf16(std::wstring(600, L'q'))},
-         std::string(600, 'q')},
-        {"DWORD", {REG_DWORD, {30, 0, 0, 0}}, "default"},
-        {"binary", {REG_BINARY, Utf16(L"Mute\0"s)}, "default"},
-        {"multi", {REG_MULTI_SZ, Utf16(L"Mute\0\0"s)}, "default"},
-    };
-    for (const auto& c : cases) {
-        Set(L"\\Settings", L"Icon", c.Stored);
-        EXPECT_EQ(store_.GetSetting("Settings", "Icon", "default"), c.Read) << c.Name;
-    }
-
     for (const std::size_t length : {0u, 511u, 512u, 513u, 1u << 20}) {
         const std::string text = std::string(length, 'q') + "\xC3\xA9\0x"s;
         store_.SaveSetting("Actions", "Data1", text);
@@ -146,16 +111,12 @@ TEST_F(Store, SettingsReadWhatTheRegistryHoldsAsText) {
 // The store keeps a section's key open between requests; what other programs do to the key
 // meanwhile (a user importing a backup, the uninstaller) shows at the next request.
 TEST_F(Store, SettingsFollowWhatOthersDoToTheKeys) {
-    const auto setOutside = [](const std::wstring& value) {
-        Set(L"\\Settings", L"Icon", {REG_SZ, Utf16(value + L'\0')});
-    };
     store_.SaveSetting("Settings", "Icon", "mine");
-    ASSERT_EQ(store_.GetSetting("Settings", "Icon", "?"), "mine");
-    setOutside(L"theirs");
+    testsupport::Store(HKEY_CURRENT_USER, kRoot + L"\\Settings", L"Icon", L"theirs");
     EXPECT_EQ(store_.GetSetting("Settings", "Icon", "?"), "theirs") << "value changed";
     RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
     EXPECT_EQ(store_.GetSetting("Settings", "Icon", "?"), "?") << "key deleted";
-    setOutside(L"imported");
+    testsupport::Store(HKEY_CURRENT_USER, kRoot + L"\\Settings", L"Icon", L"imported");
     EXPECT_EQ(store_.GetSetting("Settings", "Icon", "?"), "imported") << "key made again";
 
     RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
@@ -163,28 +124,14 @@ TEST_F(Store, SettingsFollowWhatOthersDoToTheKeys) {
     EXPECT_EQ(Get(L"\\Settings", L"Icon"), (Raw{REG_SZ, Utf16(L"after\0"s)}))
         << "a save after the key was deleted went nowhere";
     RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
-    setOutside(L"again");
+    testsupport::Store(HKEY_CURRENT_USER, kRoot + L"\\Settings", L"Icon", L"again");
     store_.DeleteSetting("Settings", "Icon");
-    EXPECT_EQ(Get(L"\\Settings", L"Icon").Type, static_cast<DWORD>(REG_NONE))
-        << "delete after the key was made again";
+    EXPECT_EQ(Get(L"\\Settings", L"Icon"), Raw{}) << "delete after the key was made again";
 
     // A section goes with whatever another writer put below it, as a half-written journal.
-    Set(L"\\Actions Journal\\Below", L"x", {REG_SZ, {}});
+    testsupport::Store(HKEY_CURRENT_USER, kRoot + L"\\Actions Journal\\Below", L"x", L"");
     store_.DeleteSection("Actions Journal");
     EXPECT_FALSE(testsupport::KeyExists(HKEY_CURRENT_USER, (kRoot + L"\\Actions Journal").c_str()));
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            names.emplace_back(found.cFileName);
-        }
-    }
-    FindClose(search);
-    return names;
 }
 
 // The system's own reader gets every character of the file back; a target that cannot be
@@ -218,7 +165,9 @@ TEST(ActionsFileWin32, IsUtf16AndIsReplacedWholeOrNotAtAll) {
             c.Target, [&](ProfileFile& file) { return WriteActionsFile(file, list); });
         SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(done, c.Done) << c.Name;
-        EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"\u03A9 actions.ini"}) << c.Name;
+        // Beside the target, only the folder of the tests: no temporary file is left.
+        const std::filesystem::directory_iterator files(folder);
+        EXPECT_EQ(std::distance(begin(files), end(files)), 2) << c.Name;
 
         const ActionsFileContent content = ReadActionsFile(win32::Win32ProfileFile(target));
         ASSERT_EQ(content.Rows.size(), 1u) << c.Name;
@@ -226,9 +175,7 @@ TEST(ActionsFileWin32, IsUtf16AndIsReplacedWholeOrNotAtAll) {
         // A failed replacement leaves the file of the row before.
         EXPECT_EQ(content.Rows[0].ActionIndex, c.Done ? list.At(1).ActionIndex : 13) << c.Name;
     }
-    DeleteFileW(target.c_str());
-    RemoveDirectoryW((folder + L"a folder").c_str());
-    RemoveDirectoryW(folder.c_str());
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

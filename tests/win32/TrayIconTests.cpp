@@ -7,11 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <memory>
+#include <filesystem>
 #include <string>
 #include <thread>
 
-#include "DialogDriver.h"
 #include "TestPrograms.h"
 #include "model/SettingsSection.h"
 #include "platform/win32/WideString.h"
@@ -19,6 +18,17 @@
 
 namespace tessarin {
 namespace {
+
+// A visible dialog box that the given window owns, such as a message box.
+HWND OwnedDialog(HWND owner) {
+    for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box != nullptr;
+         box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+        if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) {
+            return box;
+        }
+    }
+    return nullptr;
+}
 
 struct IdleHost : win32::TrayHost {
     const ActionList& PopupActions() const override { return list_; }
@@ -32,24 +42,10 @@ struct IdleHost : win32::TrayHost {
 class TrayIconTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TessarinTrayTestWindow";
-        RegisterClassW(&windowClass);
-        window_ = CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"tray test",
-                                  WS_OVERLAPPEDWINDOW, 40, 40, 300, 200, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
-        ASSERT_NE(window_, nullptr);
         ShowWindow(window_, SW_SHOWNORMAL);
-        tray_ = std::make_unique<win32::TrayIcon>(window_, ownIcon_, host_);
-        ASSERT_TRUE(tray_->InstallTrayHook());
+        ASSERT_TRUE(tray_.InstallTrayHook());
     }
-
-    void TearDown() override {
-        tray_.reset();
-        DestroyWindow(window_);
-    }
+    void TearDown() override { DestroyWindow(window_); }
 
     bool Notify(DWORD request) const {
         NOTIFYICONDATAW data{};
@@ -61,15 +57,16 @@ class TrayIconTest : public ::testing::Test {
     // The shell answers a change to an icon only while it holds that icon.
     bool IconPresent() const { return Notify(NIM_MODIFY); }
 
-    HWND window_ = nullptr;
+    HWND window_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"tray test", WS_OVERLAPPEDWINDOW,
+                                   40, 40, 300, 200, nullptr, nullptr, nullptr, nullptr);
     HICON ownIcon_ = LoadIconW(nullptr, IDI_APPLICATION);
     IdleHost host_;
-    std::unique_ptr<win32::TrayIcon> tray_;
+    win32::TrayIcon tray_{window_, ownIcon_, host_};
 };
 
 TEST_F(TrayIconTest, ANewTaskbarGetsTheIconBackOnlyWhileTheWindowIsHidden) {
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    ASSERT_TRUE(tray_->SetupTrayIcon());
+    ASSERT_TRUE(tray_.SetupTrayIcon());
     ASSERT_TRUE(Notify(NIM_DELETE));  // as a crashed shell loses it
     ASSERT_FALSE(IconPresent());
     SendMessageW(window_, taskbarCreated, 0, 0);
@@ -106,7 +103,7 @@ TEST_F(TrayIconTest, IconFilesThatAreNoIconsFallBackToTheOwnIcon) {
     std::atomic<bool> finished{false};
     std::thread answerer([&] {
         for (; !finished; Sleep(20)) {
-            if (const HWND box = testsupport::OwnedDialog(window_)) {
+            if (const HWND box = OwnedDialog(window_)) {
                 ++boxes;
                 PostMessageW(box, WM_COMMAND, IDOK, 0);
                 testsupport::WaitFor([&] { return !IsWindow(box); });
@@ -114,24 +111,22 @@ TEST_F(TrayIconTest, IconFilesThatAreNoIconsFallBackToTheOwnIcon) {
         }
     });
     for (const std::string& stored : {std::string(kDefaultIcon), missing, text, icon}) {
-        tray_->LoadStoredIcon(stored);
+        tray_.LoadStoredIcon(stored);
         const bool loaded = stored == icon;
-        EXPECT_EQ(tray_->IconPath(), loaded ? stored : kDefaultIcon) << stored;
-        EXPECT_EQ(tray_->Picture() != ownIcon_, loaded) << stored;
+        EXPECT_EQ(tray_.IconPath(), loaded ? stored : kDefaultIcon) << stored;
+        EXPECT_EQ(tray_.Picture() != ownIcon_, loaded) << stored;
     }
     EXPECT_EQ(boxes, 0) << "start-up must not speak";
-    EXPECT_FALSE(tray_->UseChosenIcon(text));
+    EXPECT_FALSE(tray_.UseChosenIcon(text));
     EXPECT_EQ(boxes, 1) << "a file the user chose is refused aloud";
-    EXPECT_EQ(tray_->IconPath(), kDefaultIcon);
-    EXPECT_EQ(tray_->Picture(), ownIcon_);
-    EXPECT_TRUE(tray_->UseChosenIcon(icon));
-    EXPECT_NE(tray_->Picture(), ownIcon_);
+    EXPECT_EQ(tray_.IconPath(), kDefaultIcon);
+    EXPECT_EQ(tray_.Picture(), ownIcon_);
+    EXPECT_TRUE(tray_.UseChosenIcon(icon));
+    EXPECT_NE(tray_.Picture(), ownIcon_);
     finished = true;
     answerer.join();
 
-    DeleteFileW(win32::Widen(icon).c_str());
-    DeleteFileW(win32::Widen(text).c_str());
-    RemoveDirectoryW(folder.c_str());
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

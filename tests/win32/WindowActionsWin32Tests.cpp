@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -71,8 +72,6 @@ class TargetThread {
         CloseHandle(hung_);
         CloseHandle(release_);
     }
-    TargetThread(const TargetThread&) = delete;
-    TargetThread& operator=(const TargetThread&) = delete;
 
     bool InFront() const {
         return PumpUntil([&] { return frame_ != nullptr && GetForegroundWindow() == frame_; });
@@ -94,14 +93,8 @@ class TargetThread {
 
   private:
     void Run() {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TessarinPasteTarget";
-        RegisterClassW(&windowClass);
-        HWND window =
-            CreateWindowExW(0, windowClass.lpszClassName, L"paste target", WS_OVERLAPPEDWINDOW, 50,
-                            50, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+        HWND window = CreateWindowExW(0, L"STATIC", L"paste target", WS_OVERLAPPEDWINDOW, 50, 50,
+                                      400, 300, nullptr, nullptr, nullptr, nullptr);
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);
         edit_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300,
@@ -216,7 +209,6 @@ TEST_F(WindowActionsWin32, NoActionWaitsForAProgramThatStoppedAnswering) {
 TEST_F(WindowActionsWin32, PumpsStopAtAQuitAndLeaveItForTheMainLoop) {
     win32::Win32SystemPort system(nullptr);
     const std::pair<const char*, std::function<bool()>> pumps[] = {
-        {"pending messages", [&] { return desktop_.PumpMessages(); }},
         {"a wait", [&] { return desktop_.Wait(5000); }},
         {"a wait for messages",
          [&] {
@@ -252,9 +244,7 @@ TEST(ShellLaunch, RunsABatchFileWithItsParameters) {
     EXPECT_TRUE(testsupport::WaitFor(
         [&] { return !(marker = testsupport::ReadFirstLine(folder + L"marker.txt")).empty(); }));
     EXPECT_EQ(marker, "first arg second");
-    DeleteFileW((folder + L"mark.cmd").c_str());
-    DeleteFileW((folder + L"marker.txt").c_str());
-    RemoveDirectoryW(folder.c_str());
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
