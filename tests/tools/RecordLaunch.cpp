@@ -4,23 +4,15 @@
 
 #include <windows.h>
 
-#include <string>
+#include <filesystem>
+#include <fstream>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t folder[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, folder);
-    const std::wstring path = std::wstring(folder) + L"tessarin e2e launch.txt";
-    const wchar_t* line = GetCommandLineW();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8.data(), size, nullptr, nullptr);
-    const HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return 1;
-    }
-    DWORD written = 0;
-    WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    CloseHandle(file);
-    return 0;
+    char line[8192] = {};
+    WideCharToMultiByte(CP_UTF8, 0, GetCommandLineW(), -1, line, sizeof(line), nullptr, nullptr);
+    std::ofstream file(std::filesystem::path(folder) / L"tessarin e2e launch.txt");
+    file << line;
+    return file.good() ? 0 : 1;
 }
