@@ -11,7 +11,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t folder[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, folder);
     char line[8192] = {};
-    WideCharToMultiByte(CP_UTF8, 0, GetCommandLineW(), -1, line, sizeof(line), nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, GetCommandLineW(), -1, line, static_cast<int>(sizeof(line)),
+                        nullptr, nullptr);
     std::ofstream file(std::filesystem::path(folder) / L"tessarin e2e launch.txt");
     file << line;
     return file.good() ? 0 : 1;
