@@ -273,8 +273,21 @@ TEST_F(Tessarin, ExportAndImportOnTheCommandLineGoToTheRunningCopyOrToTheStore) 
 TEST_F(Tessarin, UnloadWhileAnActionWaitsEndsTheProgram) {
     StoreAction(1, L"Paste Text", L"CTRL + ALT + P", L"pasted ");
     Start();
+    // The paste types Ctrl+V into the frame and then waits: the frame asks for the unload the
+    // moment the V arrives, from its own procedure, so whichever of this thread's message loops
+    // dispatches the key (SendKeys pumps while it waits), the unload comes during the wait.
+    static HWND tessarin = nullptr;
+    static bool typed = false;
+    tessarin = window_;
+    typed = false;
     WNDCLASSW frameClass{};
-    frameClass.lpfnWndProc = DefWindowProcW;
+    frameClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_KEYDOWN && wParam == 'V' && !typed) {
+            typed = true;
+            PostMessageW(tessarin, WM_COMMAND, ids::mnuUnload, 0);
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    };
     frameClass.hInstance = GetModuleHandleW(nullptr);
     frameClass.lpszClassName = L"IEFrame";
     RegisterClassW(&frameClass);
@@ -292,19 +305,16 @@ TEST_F(Tessarin, UnloadWhileAnActionWaitsEndsTheProgram) {
         return GetForegroundWindow() == frame;
     })) << "the frame did not come to the front";
     ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'P'}));
-    // The paste types Ctrl+V into the frame and then waits: that is the moment to unload.
-    bool typed = false;
-    for (int i = 0; i < 2000 && !typed; ++i) {
+    const bool pasted = WaitFor([] {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            typed = typed || (message.message == WM_KEYDOWN && message.wParam == 'V');
             DispatchMessageW(&message);
         }
-        Sleep(5);
-    }
+        return typed;
+    });
     DestroyWindow(frame);
-    ASSERT_TRUE(typed) << "no paste reached the frame";
-    Command(ids::mnuUnload);
+    UnregisterClassW(L"IEFrame", GetModuleHandleW(nullptr));
+    ASSERT_TRUE(pasted) << "no paste reached the frame";
     EXPECT_EQ(WaitForSingleObject(mainProcess_, 15000), WAIT_OBJECT_0) << "the program stayed";
 }
 
