@@ -11,25 +11,47 @@
 #include <string>
 #include <vector>
 
-#include "RemoteControls.h"
 #include "TestPrograms.h"
 #include "TestRegistry.h"
 #include "ui/win32/MainWindowIds.h"
 
 namespace tessarin::testsupport {
 
-inline constexpr wchar_t kMainWindowClass[] = L"TessarinMainWindow";
+// A list-view message sent to another process's list: its item structure and the room for the
+// text it writes are placed in that process, as the message carries pointers. Returns that text.
+inline std::wstring SendToList(HWND list, UINT message, WPARAM row, LVITEMW item) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    const HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    constexpr int kChars = 4096;
+    auto* remote = static_cast<char*>(VirtualAllocEx(
+        process, nullptr, sizeof(item) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    std::wstring text;
+    if (remote != nullptr) {
+        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(item));
+        item.cchTextMax = kChars;
+        WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+        text.resize(static_cast<std::size_t>(
+            SendMessageW(list, message, row, reinterpret_cast<LPARAM>(remote))));
+        ReadProcessMemory(process, item.pszText, text.data(), text.size() * sizeof(wchar_t),
+                          nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return text;
+}
+
+// Rows as the main window shows them, in its four columns.
+using Table = std::vector<std::vector<std::wstring>>;
 
 class TessarinTest : public ::testing::Test {
   protected:
-    using Table = std::vector<std::vector<std::wstring>>;
-
     static void SetUpTestSuite() { aside_.SetAside(); }
     static void TearDownTestSuite() { aside_.PutBack(); }
     void SetUp() override { UserStoreAside::Clear(); }
     void TearDown() override {
         EndProcesses(processes_);
-        DropLeftoverAtoms();
         UserStoreAside::Clear();
         DeleteFileW(script_.c_str());
         DeleteFileW(marker_.c_str());
@@ -51,7 +73,7 @@ class TessarinTest : public ::testing::Test {
     // Finds the running copy's main window and its list; the caption comes once the list is in.
     void Attach() {
         ASSERT_TRUE(WaitFor([&] {
-            return (window_ = FindWindowW(kMainWindowClass, L"Tessarin v1.36")) != nullptr;
+            return (window_ = FindWindowW(L"TessarinMainWindow", L"Tessarin v1.36")) != nullptr;
         })) << "no main window";
         list_ = FindWindowExW(window_, nullptr, WC_LISTVIEWW, nullptr);
         ASSERT_NE(list_, nullptr);
@@ -79,20 +101,27 @@ class TessarinTest : public ::testing::Test {
     void Kill() {
         TerminateProcess(mainProcess_, 1);
         ASSERT_EQ(WaitForSingleObject(mainProcess_, 5000), WAIT_OBJECT_0);
-        DropLeftoverAtoms();
     }
 
-    // Tessarin.exe run with these arguments to its end; its exit code.
-    DWORD RunToEnd(const std::wstring& arguments) {
-        HANDLE process = Launch(arguments);
-        DWORD exitCode = STILL_ACTIVE;
-        if (process != nullptr && WaitForSingleObject(process, 30000) == WAIT_OBJECT_0) {
-            GetExitCodeProcess(process, &exitCode);
+    // Every row the window shows, in its four columns.
+    Table Rows() const {
+        Table rows(static_cast<std::size_t>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)));
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            for (int column = 0; column < 4; ++column) {
+                LVITEMW item{};
+                item.iSubItem = column;
+                rows[row].push_back(SendToList(list_, LVM_GETITEMTEXTW, row, item));
+            }
         }
-        return exitCode;
+        return rows;
     }
 
-    Table Rows() const { return ReadListView(list_, 4); }
+    // Selects one row (0-based), as a click would.
+    void Select(int row) {
+        LVITEMW item{};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendToList(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), item);
+    }
 
     // A dialog or message box of this title, once shown; `except` is one to pass over.
     static HWND Shown(const wchar_t* title, HWND except = nullptr) {
@@ -109,14 +138,28 @@ class TessarinTest : public ::testing::Test {
         return Stored(HKEY_CURRENT_USER, std::wstring(kStoreKey) + L"\\" + section, name);
     }
 
-    static void StoreAction(int n, const std::wstring& type, const std::wstring& hotkey,
-                            const std::wstring& data, const std::wstring& index = L"2") {
-        const std::wstring actions = std::wstring(kStoreKey) + L"\\Actions";
-        const std::wstring number = std::to_wstring(n);
-        Store(HKEY_CURRENT_USER, actions, L"ActionType" + number, type);
-        Store(HKEY_CURRENT_USER, actions, L"Hotkey" + number, hotkey);
-        Store(HKEY_CURRENT_USER, actions, L"Data" + number, data);
-        Store(HKEY_CURRENT_USER, actions, L"ActionIndex" + number, index);
+    static constexpr const wchar_t* kFields[] = {L"ActionType", L"Hotkey", L"Data", L"ActionIndex"};
+
+    // Stores rows as the "Actions" section holds them: type, hotkey, data, ActionIndex.
+    static void StoreRows(const Table& rows) {
+        for (std::size_t n = 0; n < rows.size(); ++n) {
+            for (std::size_t field = 0; field < 4; ++field) {
+                Store(HKEY_CURRENT_USER, std::wstring(kStoreKey) + L"\\Actions",
+                      kFields[field] + std::to_wstring(n + 1), rows[n][field]);
+            }
+        }
+    }
+
+    // The stored rows, read up to the first number with no action type.
+    static Table StoredRows() {
+        Table rows;
+        for (int n = 1; Setting(L"Actions", L"ActionType" + std::to_wstring(n)) != kAbsent; ++n) {
+            rows.emplace_back();
+            for (const wchar_t* field : kFields) {
+                rows.back().push_back(Setting(L"Actions", field + std::to_wstring(n)));
+            }
+        }
+        return rows;
     }
 
     // A batch file that writes its first two arguments to a marker file; returns its quoted
@@ -129,17 +172,6 @@ class TessarinTest : public ::testing::Test {
         return L"\"" + script_ + L"\"";
     }
     std::string Marker() const { return ReadFirstLine(marker_); }
-
-    // A killed copy leaves its hotkey atoms in the global table, where they would pass for a
-    // leak of the next copy that ends properly.
-    static void DropLeftoverAtoms() {
-        for (int n = 1; n <= 200; ++n) {
-            const std::wstring name = L"TessarinAtom" + std::to_wstring(n);
-            for (int i = 0; i < 1000 && GlobalFindAtomW(name.c_str()) != 0; ++i) {
-                GlobalDeleteAtom(GlobalFindAtomW(name.c_str()));
-            }
-        }
-    }
 
     static inline UserStoreAside aside_{L"Software\\Tessarin (saved by the end-to-end tests)"};
     std::wstring script_;

@@ -1,6 +1,7 @@
 #pragma once
 
-// Starting the small test programs that are built beside every test executable.
+// Starting the small test programs that are built beside every test executable, and the waits
+// and files the Windows tests share.
 
 #include <windows.h>
 
@@ -34,8 +35,7 @@ inline bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
     return !file.fail();
 }
 
-// The first line of a small text file, such as the marker a test's batch file writes; empty
-// when the file is not there (yet).
+// The first line of a small text file; empty when the file is not there (yet).
 inline std::string ReadFirstLine(const std::wstring& path) {
     std::ifstream file{std::filesystem::path(path)};
     std::string line;
@@ -69,21 +69,6 @@ inline bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
     return true;
 }
 
-// Pumps this thread's messages until the deadline passes or the handle is signalled.
-inline bool PumpUntilSignalled(HANDLE handle, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (MsgWaitForMultipleObjects(1, &handle, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) {
-            return true;
-        }
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&message);
-        }
-    }
-    return false;
-}
-
 // Types a key combination from a process of its own, as a user at the keyboard would, and keeps
 // this thread's messages flowing meanwhile. True when every key went out.
 inline bool SendKeys(const std::vector<UINT>& keys) {
@@ -99,7 +84,16 @@ inline bool SendKeys(const std::vector<UINT>& keys) {
         return false;
     }
     DWORD exitCode = 1;
-    if (PumpUntilSignalled(process.hProcess, std::chrono::seconds(20))) {
+    const bool ended = WaitFor(
+        [&] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&message);
+            }
+            return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        20);
+    if (ended) {
         GetExitCodeProcess(process.hProcess, &exitCode);
     }
     CloseHandle(process.hThread);

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <utility>
 
@@ -26,21 +25,6 @@ inline bool KeyExists(HKEY root, const wchar_t* path) {
     }
     RegCloseKey(key);
     return true;
-}
-
-// Replaces HKCU\to with a copy of HKCU\from.
-inline bool CopyTree(const wchar_t* from, const wchar_t* to) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, to);
-    HKEY source = nullptr;
-    HKEY target = nullptr;
-    const bool copied =
-        RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
-        RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
-                        nullptr) == ERROR_SUCCESS &&
-        RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
-    RegCloseKey(target);
-    RegCloseKey(source);
-    return copied;
 }
 
 // A REG_SZ value as text; kAbsent when there is none.
@@ -63,24 +47,6 @@ inline void Store(HKEY root, const std::wstring& path, const std::wstring& name,
     RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
-}
-
-// Every value of one section of HKCU\Software\Tessarin, read as text, keyed by name.
-inline std::map<std::wstring, std::wstring> StoredSection(const std::wstring& section) {
-    std::map<std::wstring, std::wstring> values;
-    const std::wstring path = std::wstring(kStoreKey) + L"\\" + section;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return values;
-    }
-    wchar_t name[256];
-    for (DWORD index = 0, size = 256; RegEnumValueW(key, index, name, &size, nullptr, nullptr,
-                                                    nullptr, nullptr) == ERROR_SUCCESS;
-         ++index, size = 256) {
-        values[name] = Stored(HKEY_CURRENT_USER, path, name);
-    }
-    RegCloseKey(key);
-    return values;
 }
 
 // HKCU\Software\Tessarin and both Run entries, set aside under a suite's own key for the suite's
@@ -120,6 +86,21 @@ class UserStoreAside {
     }
 
   private:
+    // Replaces HKCU\to with a copy of HKCU\from.
+    static bool CopyTree(const wchar_t* from, const wchar_t* to) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, to);
+        HKEY source = nullptr;
+        HKEY target = nullptr;
+        const bool copied =
+            RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
+            RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                            nullptr) == ERROR_SUCCESS &&
+            RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
+        RegCloseKey(target);
+        RegCloseKey(source);
+        return copied;
+    }
+
     const wchar_t* backupKey_;
     std::pair<HKEY, std::wstring> run_[2] = {{HKEY_LOCAL_MACHINE, kAbsent},
                                              {HKEY_CURRENT_USER, kAbsent}};
