@@ -20,6 +20,7 @@ namespace {
 using namespace tessarin::testsupport;
 using Robustness = TessarinTest;
 namespace ids = tessarin::win32::ids;
+using tessarin::win32::HotKeyDialog;
 
 // Thirty rows, long enough that a save takes a while; `tag` tells two lists apart in every row.
 // The first rows carry hotkeys, so that saving goes with registering them all again.
@@ -56,11 +57,9 @@ TEST_F(Robustness, OfTwentyCopiesStartedAtOnceOneRunsAndNoneWritesTheStore) {
     for (const PROCESS_INFORMATION& copy : processes_) {
         DWORD exitCode = STILL_ACTIVE;
         GetExitCodeProcess(copy.hProcess, &exitCode);
-        if (exitCode == STILL_ACTIVE) {
-            mainProcess_ = copy.hProcess;
-        } else {
-            EXPECT_EQ(exitCode, 0u) << "a copy failed instead of ending quietly";
-        }
+        mainProcess_ = exitCode == STILL_ACTIVE ? copy.hProcess : mainProcess_;
+        EXPECT_TRUE(exitCode == STILL_ACTIVE || exitCode == 0)
+            << "a copy failed, not ended quietly";
     }
     Attach();
     EXPECT_TRUE(WaitFor([&] { return Rows() == stored; }, 5));
@@ -109,23 +108,23 @@ TEST_F(Robustness, AKillDuringASaveLeavesTheOldListOrTheNew) {
         const Table& newRows = unload ? started : withoutHotkey;
         int newSeen = 0;
         for (const int delay : delays) {
-            const std::string when = (unload ? "unload" : "hotkey change") +
-                                     std::string(", killed at ") + std::to_string(delay);
+            const std::string when = (unload ? "unload, killed at " : "hotkey change, killed at ") +
+                                     std::to_string(delay);
             RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
             StoreRows(started);
             Start();
-            HWND dialog = nullptr;
+            HWND button = nullptr;  // "Delete Hotkey"
             if (!unload) {
                 Select(0);
                 Command(ids::kEditHotkey);
-                ASSERT_NE(dialog = Shown(L"Register Hotkey"), nullptr);
+                button = GetDlgItem(Shown(L"Register Hotkey"), HotKeyDialog::kCommand1Id);
+                ASSERT_NE(button, nullptr);
             }
             StoreRows(oldRows);
             if (unload) {
                 Command(ids::mnuUnload);
             } else {
-                PostMessageW(GetDlgItem(dialog, tessarin::win32::HotKeyDialog::kCommand1Id),
-                             BM_CLICK, 0, 0);
+                PostMessageW(button, BM_CLICK, 0, 0);
             }
             if (delay < 0) {
                 EXPECT_TRUE(WaitFor([&] { return StoredRows() == newRows; }, 5)) << when;

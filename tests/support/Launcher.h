@@ -58,16 +58,9 @@ class TessarinTest : public ::testing::Test {
     }
 
     HANDLE Launch(const std::wstring& arguments = L"", DWORD flags = 0) {
-        std::wstring commandLine = L"\"" + ProgramFolder() + L"Tessarin.exe\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                            nullptr, &startup, &process)) {
-            return nullptr;
-        }
-        processes_.push_back(process);
-        return process.hProcess;
+        processes_.push_back(
+            StartProcess(L"\"" + ProgramFolder() + L"Tessarin.exe\" " + arguments, flags));
+        return processes_.back().hProcess;
     }
 
     // Finds the running copy's main window and its list; the caption comes once the list is in.
@@ -165,8 +158,6 @@ class TessarinTest : public ::testing::Test {
     // A batch file that writes its first two arguments to a marker file; returns its quoted
     // path, ready to be an action's command.
     std::wstring MarkerScript() {
-        script_ = TempFolder() + L"tessarin e2e mark.cmd";
-        marker_ = TempFolder() + L"tessarin e2e marker.txt";
         DeleteFileW(marker_.c_str());
         EXPECT_TRUE(WriteWholeFile(script_, "@echo %~1 %2> \"%~dp0tessarin e2e marker.txt\"\r\n"));
         return L"\"" + script_ + L"\"";
@@ -174,8 +165,8 @@ class TessarinTest : public ::testing::Test {
     std::string Marker() const { return ReadFirstLine(marker_); }
 
     static inline UserStoreAside aside_{L"Software\\Tessarin (saved by the end-to-end tests)"};
-    std::wstring script_;
-    std::wstring marker_;
+    const std::wstring script_ = TempFolder() + L"tessarin e2e mark.cmd";
+    const std::wstring marker_ = TempFolder() + L"tessarin e2e marker.txt";
     std::vector<PROCESS_INFORMATION> processes_;
     HANDLE mainProcess_ = nullptr;  // the copy whose window the test drives
     HWND window_ = nullptr;

@@ -69,6 +69,16 @@ inline bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
     return true;
 }
 
+// Starts a program with this command line; a zero hProcess when it could not start.
+inline PROCESS_INFORMATION StartProcess(std::wstring commandLine, DWORD flags = 0) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                   &startup, &process);
+    return process;
+}
+
 // Types a key combination from a process of its own, as a user at the keyboard would, and keeps
 // this thread's messages flowing meanwhile. True when every key went out.
 inline bool SendKeys(const std::vector<UINT>& keys) {
@@ -76,24 +86,16 @@ inline bool SendKeys(const std::vector<UINT>& keys) {
     for (UINT key : keys) {
         commandLine += L" " + std::to_wstring(key);
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return false;
-    }
+    const PROCESS_INFORMATION process = StartProcess(commandLine);
+    const auto ended = [&] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+    };
     DWORD exitCode = 1;
-    const bool ended = WaitFor(
-        [&] {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageW(&message);
-            }
-            return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-        },
-        20);
-    if (ended) {
+    if (process.hProcess != nullptr && WaitFor(ended, 20)) {
         GetExitCodeProcess(process.hProcess, &exitCode);
     }
     CloseHandle(process.hThread);
