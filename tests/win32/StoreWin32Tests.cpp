@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "RegistryTree.h"
 #include "TestPrograms.h"
-#include "TestRegistry.h"
 #include "model/ActionsFile.h"
 #include "platform/win32/Win32ProfileFile.h"
 #include "platform/win32/Win32RawRegistry.h"
