@@ -1,6 +1,8 @@
 // Tessarin.exe itself, driven from outside as a user (or Windows) would drive it: one flow per
 // feature, checked by its effects in the store, the Run key, the list the window shows and the
-// files the actions write.
+// files the actions write. Under stress too: many copies started at once, and the program killed
+// while it saves its list; whatever happens, the next start shows every stored action, and the
+// store holds exactly what that start shows.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -8,16 +10,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Launcher.h"
 #include "ui/win32/EmailDialog.h"
+#include "ui/win32/HotKeyDialog.h"
 
 namespace {
 
 using namespace tessarin::testsupport;
-using Tessarin = TessarinTest;
 namespace ids = tessarin::win32::ids;
 
 // The Wine desktop shows its taskbar only while it holds a button or a notification icon; a
@@ -42,12 +47,21 @@ TEST_F(Tessarin, SlashMStartsInTheTrayAndTheIconBringsTheWindowBackInItsStoredSt
         << "the close box ended the program";
     Unload();
     EXPECT_TRUE(WaitFor([] { return !TrayIconShown(); })) << "the icon outlived the program";
-    EXPECT_EQ(Setting(L"Settings", L"MainWindowState"), L"2");
 }
 
-// Running a stored hotkey's action is part of the import flow below.
-TEST_F(Tessarin, EditHotkeyTakesTypedKeysAndTheNewHotkeyRunsTheAction) {
-    StoreRows({{L"Open File/Folder", L"CTRL + ALT + M", MarkerScript() + L" \"hot\" key", L"2"}});
+// Clicks the button of this id in a dialog or message box and waits until it is gone.
+void Answer(HWND dialog, int button) {
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "the dialog stayed open";
+}
+
+// A new hotkey typed at Edit Hotkey runs the action; running a stored hotkey's action is part of
+// the import flow below. The store keeps 200 rows, so a full list takes no further row.
+TEST_F(Tessarin, EditHotkeyAndTheEditorChangeRowsUpToTheLimitAndDeleteAsksFirst) {
+    Table stored(199, {L"Mute", L"", L" ", L"2"});
+    stored[0] = {L"Open File/Folder", L"CTRL + ALT + M", MarkerScript() + L" \"hot\" key", L"2"};
+    StoreRows(stored);
     Start();
     Select(0);
     Command(ids::kEditHotkey);
@@ -60,28 +74,11 @@ TEST_F(Tessarin, EditHotkeyTakesTypedKeysAndTheNewHotkeyRunsTheAction) {
     EXPECT_EQ(Setting(L"Actions", L"Hotkey1"), L"CTRL + K");
     ASSERT_TRUE(SendKeys({VK_CONTROL, 'K'}));
     EXPECT_TRUE(WaitFor([&] { return Marker() == "hot key"; })) << Marker();
-    Unload();
-}
-
-// Clicks the button of this id in a dialog or message box and waits until it is gone.
-void Answer(HWND dialog, int button) {
-    ASSERT_NE(dialog, nullptr);
-    PostMessageW(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "the dialog stayed open";
-}
-
-// The store keeps 200 rows, so a full list takes no further row.
-TEST_F(Tessarin, TheEditorAddsAndEditsRowsUpToTheLimitAndDeleteAsksFirst) {
-    Table stored(199, {L"Mute", L"", L" ", L"2"});
-    stored[0] = {L"Logoff", L"CTRL + ALT + 1", L" ", L"2"};
-    StoreRows(stored);
-    Start();
     const auto count = [&] { return SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0); };
     // The editor opens on "File/Folder", which needs nothing but the command (box 102).
     const auto useEditor = [&](unsigned command, const wchar_t* file) {
         Command(command);
         const HWND editor = Shown(L"Tessarin v1.36");
-        ASSERT_NE(editor, nullptr) << "no editor";
         SendMessageW(GetDlgItem(editor, 102), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file));
         Answer(editor, IDOK);
     };
@@ -120,10 +117,8 @@ TEST_F(Tessarin, EmailPromptIsModalAndLaunchesTheMailProgram) {
     // The editor is open when the hotkey comes: the prompt is modal to it and to the window.
     Command(ids::kAddAction);
     const HWND editor = Shown(L"Tessarin v1.36");
-    ASSERT_NE(editor, nullptr) << "no editor";
     ASSERT_TRUE(SendKeys({VK_CONTROL, VK_MENU, 'E'}));
     const HWND prompt = Shown(L"Tessarin v1.36", editor);
-    ASSERT_NE(prompt, nullptr) << "no e-mail prompt";
     for (const HWND below : {window_, editor}) {
         EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(below); })) << "it takes input";
     }
@@ -141,7 +136,11 @@ TEST_F(Tessarin, EmailPromptIsModalAndLaunchesTheMailProgram) {
 
 TEST_F(Tessarin, EveryWayToEndSavesTheListAndTheOptionsForTheNextStart) {
     const Table stored{{L"Mute", L"CTRL + ALT + 1", L" ", L"2"}, {L"Logoff", L"", L" ", L"2"}};
-    for (const int end : {0, 1, 2}) {
+    // "Unload", the end of the logon (asked first) and another program's WM_CLOSE.
+    const UINT ends[][3] = {{WM_COMMAND, ids::mnuUnload, 0},
+                            {WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF},
+                            {WM_CLOSE, 0, 0}};
+    for (const auto& end : ends) {
         RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
         StoreRows(stored);
         Start();
@@ -154,20 +153,15 @@ TEST_F(Tessarin, EveryWayToEndSavesTheListAndTheOptionsForTheNextStart) {
         SendMessageW(window_, WM_COMMAND, ids::mnuMaximized, 0);
         SendMessageW(window_, WM_COMMAND, ids::mnuStartup, 0);
         RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
-        if (end == 0) {
-            Command(ids::mnuUnload);
-        } else if (end == 1) {
+        if (end[0] == WM_ENDSESSION) {
             EXPECT_NE(SendMessageW(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
-            SendMessageW(window_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-        } else {
-            PostMessageW(window_, WM_CLOSE, 0, 0);
         }
-        ASSERT_EQ(WaitForSingleObject(mainProcess_, 15000), WAIT_OBJECT_0) << end;
-        EXPECT_EQ(StoredRows(), stored) << end;
-        EXPECT_EQ(Setting(L"Settings", L"WindowsMaximized"), L"True") << end;
-        EXPECT_EQ(Setting(L"Settings", L"WindowsNormal"), L"False") << end;
-        EXPECT_EQ(Setting(L"Settings", L"Startup"), L"False") << end;
-        EXPECT_EQ(Stored(HKEY_CURRENT_USER, kRunKey, kRunValue), kAbsent) << end;
+        SendMessageW(window_, end[0], end[1], end[2]);
+        ASSERT_EQ(WaitForSingleObject(mainProcess_, 15000), WAIT_OBJECT_0) << end[0];
+        EXPECT_EQ(StoredRows(), stored) << end[0];
+        EXPECT_EQ(Setting(L"Settings", L"WindowsMaximized"), L"True") << end[0];
+        EXPECT_EQ(Setting(L"Settings", L"Startup"), L"False") << end[0];
+        EXPECT_EQ(Stored(HKEY_CURRENT_USER, kRunKey, kRunValue), kAbsent) << end[0];
     }
 
     // Everything comes back, and without "Save Settings On Exit" nothing of this run is written.
@@ -204,7 +198,6 @@ TEST_F(Tessarin, ExportAndImportOnTheCommandLineGoToTheRunningCopyOrToTheStore) 
     RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
 
     Start();
-    ASSERT_TRUE(Rows().empty());
     EXPECT_EQ(run(L"/import \"" + file + L"\""), 0u);
     EXPECT_TRUE(WaitFor([&] { return Rows() == stored; }));
     EXPECT_EQ(StoredRows(), stored) << "the import was not saved";
@@ -270,6 +263,124 @@ TEST_F(Tessarin, UnloadWhileAnActionWaitsEndsTheProgram) {
     UnregisterClassW(L"IEFrame", GetModuleHandleW(nullptr));
     ASSERT_TRUE(pasted) << "no paste reached the frame";
     EXPECT_EQ(WaitForSingleObject(mainProcess_, 15000), WAIT_OBJECT_0) << "the program stayed";
+}
+
+// Thirty rows, long enough that a save takes a while; `tag` tells two lists apart in every row.
+// The first rows carry hotkeys, so that saving goes with registering them all again.
+Table MakeRows(const std::wstring& tag) {
+    Table rows;
+    for (int n = 1; n <= 30; ++n) {
+        rows.push_back({n % 2 == 0 ? L"Paste Text" : L"Go to URL",
+                        n <= 10 ? L"CTRL + ALT + SHIFT + " + std::to_wstring(n % 10) : L"",
+                        tag + L" entry " + std::to_wstring(n) + L" " + std::wstring(200, L'x'),
+                        n % 2 == 0 ? L"30" : L"6"});
+    }
+    return rows;
+}
+
+// Twenty copies race for the single instance; then the store is given one list ("old") behind
+// the back of the program that holds another ("new"), so a save cut short anywhere would show as
+// a mix.
+TEST_F(Tessarin, OfTwentyCopiesOneRunsAndAKillDuringASaveLeavesTheOldListOrTheNew) {
+    const Table started = MakeRows(L"new");
+    const Table oldRows = MakeRows(L"old");
+    Table withoutHotkey = started;
+    withoutHotkey[0][1] = L"";
+    StoreRows(started);
+    // Every copy is held before its first instruction, then all are let go at once, so that they
+    // reach the single-instance check together.
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_NE(Launch(L"", CREATE_SUSPENDED), nullptr);
+    }
+    for (const PROCESS_INFORMATION& process : processes_) {
+        ASSERT_NE(ResumeThread(process.hThread), static_cast<DWORD>(-1));
+    }
+    const auto running = [&] {
+        return std::count_if(processes_.begin(), processes_.end(), [](const auto& copy) {
+            return WaitForSingleObject(copy.hProcess, 0) == WAIT_TIMEOUT;
+        });
+    };
+    ASSERT_TRUE(WaitFor([&] { return running() <= 1; }, 30)) << running() << " copies run on";
+    Sleep(500);
+    ASSERT_EQ(running(), 1);
+    for (const PROCESS_INFORMATION& copy : processes_) {
+        DWORD exitCode = STILL_ACTIVE;
+        GetExitCodeProcess(copy.hProcess, &exitCode);
+        mainProcess_ = exitCode == STILL_ACTIVE ? copy.hProcess : mainProcess_;
+        EXPECT_TRUE(exitCode == STILL_ACTIVE || exitCode == 0)
+            << "a copy failed, not ended quietly";
+    }
+    Attach();
+    EXPECT_TRUE(WaitFor([&] { return Rows() == started; }, 5));
+    EXPECT_EQ(StoredRows(), started);
+    EXPECT_EQ(Setting(L"Settings", L"WindowsNormal"), kAbsent) << "a copy wrote the store";
+
+    // One undisturbed unload first, to know how long a save takes. The single-instance mutex is
+    // held until the list is saved, so that a copy started meanwhile cannot load the list about
+    // to be replaced.
+    StoreRows(oldRows);
+    HKEY store = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kStoreKey, 0, KEY_NOTIFY, &store), ERROR_SUCCESS);
+    const HANDLE saving = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_EQ(RegNotifyChangeKeyValue(
+                  store, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, saving, TRUE),
+              ERROR_SUCCESS);
+    const auto unloadStart = std::chrono::steady_clock::now();
+    Command(ids::mnuUnload);
+    ASSERT_EQ(WaitForSingleObject(saving, 15000), WAIT_OBJECT_0) << "nothing was saved";
+    const HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"NIRASSET000000000");
+    EXPECT_NE(mutex, nullptr) << "the mutex was let go before the save";
+    ASSERT_EQ(WaitForSingleObject(mainProcess_, 15000), WAIT_OBJECT_0);
+    const auto full = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - unloadStart);
+    CloseHandle(mutex);
+    CloseHandle(saving);
+    RegCloseKey(store);
+    ASSERT_EQ(StoredRows(), started);
+
+    // Kill points after a save began (at unload, or when "Delete Hotkey" is clicked): ms after
+    // it began, or -1 for once the store holds the new list.
+    const int delays[] = {0, 2, 10, 20, 50, static_cast<int>(full.count()) / 2, -1};
+    for (const bool unload : {true, false}) {
+        const Table& newRows = unload ? started : withoutHotkey;
+        int newSeen = 0;
+        for (const int delay : delays) {
+            const std::string when = (unload ? "unload, killed at " : "hotkey change, killed at ") +
+                                     std::to_string(delay);
+            RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+            StoreRows(started);
+            Start();
+            HWND button = nullptr;  // "Delete Hotkey"
+            if (!unload) {
+                Select(0);
+                Command(ids::kEditHotkey);
+                button = GetDlgItem(Shown(L"Register Hotkey"),
+                                    tessarin::win32::HotKeyDialog::kCommand1Id);
+            }
+            StoreRows(oldRows);
+            if (unload) {
+                Command(ids::mnuUnload);
+            } else {
+                PostMessageW(button, BM_CLICK, 0, 0);
+            }
+            if (delay < 0) {
+                EXPECT_TRUE(WaitFor([&] { return StoredRows() == newRows; }, 5)) << when;
+            }
+            Sleep(static_cast<DWORD>(std::max(delay, 0)));
+            Kill();
+
+            // The next start finishes or drops a save cut short before it shows anything.
+            Start();
+            const Table shown = Rows();
+            EXPECT_TRUE(shown == oldRows || shown == newRows) << when << ": " << shown.size();
+            EXPECT_EQ(StoredRows(), shown) << when;
+            Kill();
+            newSeen += shown == newRows ? 1 : 0;
+        }
+        // Some kill came before the new list was in place, and the last kept it.
+        EXPECT_GT(newSeen, 0) << unload;
+        EXPECT_LT(newSeen, static_cast<int>(std::size(delays))) << unload;
+    }
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "TestPrograms.h"
-#include "TestRegistry.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "TestPrograms.h"
-#include "TestRegistry.h"
 #include "ui/win32/MainWindowIds.h"
 
 namespace tessarin::testsupport {
@@ -24,28 +24,23 @@ inline std::wstring SendToList(HWND list, UINT message, WPARAM row, LVITEMW item
     GetWindowThreadProcessId(list, &processId);
     const HANDLE process =
         OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    constexpr int kChars = 4096;
-    auto* remote = static_cast<char*>(VirtualAllocEx(
-        process, nullptr, sizeof(item) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
-    std::wstring text;
-    if (remote != nullptr) {
-        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(item));
-        item.cchTextMax = kChars;
-        WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
-        text.resize(static_cast<std::size_t>(
-            SendMessageW(list, message, row, reinterpret_cast<LPARAM>(remote))));
-        ReadProcessMemory(process, item.pszText, text.data(), text.size() * sizeof(wchar_t),
-                          nullptr);
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
+    wchar_t text[4096] = {};
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(item) + sizeof(text), MEM_COMMIT, PAGE_READWRITE));
+    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(item));
+    item.cchTextMax = static_cast<int>(std::size(text));
+    WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+    const auto length = SendMessageW(list, message, row, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, item.pszText, text, sizeof(text), nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);
-    return text;
+    return std::wstring(text, static_cast<std::size_t>(length));
 }
 
 // Rows as the main window shows them, in its four columns.
 using Table = std::vector<std::vector<std::wstring>>;
 
-class TessarinTest : public ::testing::Test {
+class Tessarin : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { aside_.SetAside(); }
     static void TearDownTestSuite() { aside_.PutBack(); }
@@ -76,7 +71,6 @@ class TessarinTest : public ::testing::Test {
     // in the notification area.
     void Start(const std::wstring& arguments = L"") {
         mainProcess_ = Launch(arguments);
-        ASSERT_NE(mainProcess_, nullptr);
         Attach();
         if (arguments.empty()) {
             ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window_) != FALSE; }));

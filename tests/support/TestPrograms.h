@@ -1,16 +1,22 @@
 #pragma once
 
-// Starting the small test programs that are built beside every test executable, and the waits
-// and files the Windows tests share.
+// What the Windows tests share: the small test programs built beside every test executable, the
+// waits and files, and the registry: plain value helpers, a key read with the exact encoding of
+// what was written, and the user's own store and Run entries set aside while a test suite runs,
+// so the tests are safe on a real machine.
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessarin::testsupport {
@@ -29,17 +35,13 @@ inline std::wstring TempFolder() {
 
 // Writes a whole file, replacing what was there; true when every byte went out.
 inline bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return !file.fail();
+    return !(std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes).fail();
 }
 
 // The first line of a small text file; empty when the file is not there (yet).
 inline std::string ReadFirstLine(const std::wstring& path) {
-    std::ifstream file{std::filesystem::path(path)};
     std::string line;
-    std::getline(file, line);
+    std::getline(std::ifstream(std::filesystem::path(path)), line);
     return line.substr(0, line.find('\r'));
 }
 
@@ -60,13 +62,10 @@ inline void EndProcesses(std::vector<PROCESS_INFORMATION>& processes) {
 // Polls a condition until it holds or the time is up; true when it held.
 inline bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
+    while (!condition() && std::chrono::steady_clock::now() < deadline) {
         Sleep(20);
     }
-    return true;
+    return condition();
 }
 
 // Starts a program with this command line; a zero hProcess when it could not start.
@@ -86,21 +85,142 @@ inline bool SendKeys(const std::vector<UINT>& keys) {
     for (UINT key : keys) {
         commandLine += L" " + std::to_wstring(key);
     }
-    const PROCESS_INFORMATION process = StartProcess(commandLine);
-    const auto ended = [&] {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&message);
-        }
-        return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-    };
-    DWORD exitCode = 1;
-    if (process.hProcess != nullptr && WaitFor(ended, 20)) {
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    std::vector<PROCESS_INFORMATION> process{StartProcess(commandLine)};
+    DWORD exitCode = STILL_ACTIVE;
+    WaitFor(
+        [&] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&message);
+            }
+            return GetExitCodeProcess(process[0].hProcess, &exitCode) && exitCode != STILL_ACTIVE;
+        },
+        20);
+    EndProcesses(process);
     return exitCode == 0;
 }
+
+inline constexpr wchar_t kStoreKey[] = L"Software\\Tessarin";
+inline constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr wchar_t kRunValue[] = L"Tessarin";
+// What Stored() reads for a value that is not there.
+inline constexpr wchar_t kAbsent[] = L"<absent>";
+
+inline bool KeyExists(HKEY root, const wchar_t* path) {
+    HKEY key = nullptr;
+    const bool exists = RegOpenKeyExW(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return exists;
+}
+
+// A REG_SZ value as text; kAbsent when there is none.
+inline std::wstring Stored(HKEY root, const std::wstring& path, const std::wstring& name) {
+    wchar_t buffer[2048] = {};
+    DWORD size = sizeof(buffer);
+    if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+        ERROR_SUCCESS) {
+        return kAbsent;
+    }
+    return buffer;
+}
+
+// Makes the key as needed.
+inline void Store(HKEY root, const std::wstring& path, const std::wstring& name,
+                  const std::wstring& value) {
+    ASSERT_EQ(RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+struct RegistryValue {
+    DWORD Type = REG_NONE;
+    std::vector<BYTE> Data;
+
+    friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
+};
+
+// Every value below root\path (none when the key does not exist), type and bytes as stored, by
+// the path below the key, a backslash and the value name ("" for the default value).
+inline std::map<std::wstring, RegistryValue> ReadRegistryTree(HKEY root, const std::wstring& path,
+                                                              const std::wstring& below = {}) {
+    std::map<std::wstring, RegistryValue> tree;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return tree;
+    }
+    DWORD maxData = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     &maxData, nullptr, nullptr);
+    wchar_t name[16384];  // the longest name a key or value can have, and its terminator
+    for (DWORD i = 0;; ++i) {
+        DWORD size = 16384;
+        DWORD dataSize = maxData + 2;
+        RegistryValue value{REG_NONE, std::vector<BYTE>(dataSize)};
+        if (RegEnumValueW(key, i, name, &size, nullptr, &value.Type, value.Data.data(),
+                          &dataSize) != ERROR_SUCCESS) {
+            break;
+        }
+        value.Data.resize(dataSize);
+        tree[below + L"\\" + std::wstring(name, size)] = value;
+    }
+    for (DWORD i = 0, size = 16384;
+         RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, size = 16384) {
+        tree.merge(ReadRegistryTree(root, path + L"\\" + name, below + L"\\" + name));
+    }
+    RegCloseKey(key);
+    return tree;
+}
+
+// HKCU\Software\Tessarin and both Run entries, set aside under a suite's own key for the suite's
+// run and put back after it. A backup left behind by an interrupted run is the user's store, so
+// it is never overwritten.
+class UserStoreAside {
+  public:
+    explicit UserStoreAside(const wchar_t* backupKey) : backupKey_(backupKey) {}
+
+    void SetAside() {
+        if (KeyExists(HKEY_CURRENT_USER, kStoreKey) && !KeyExists(HKEY_CURRENT_USER, backupKey_)) {
+            ASSERT_TRUE(CopyTree(kStoreKey, backupKey_));
+        }
+        for (auto& [root, value] : run_) {
+            value = Stored(root, kRunKey, kRunValue);
+        }
+    }
+
+    void PutBack() {
+        Clear();
+        if (KeyExists(HKEY_CURRENT_USER, backupKey_) && CopyTree(backupKey_, kStoreKey)) {
+            RegDeleteTreeW(HKEY_CURRENT_USER, backupKey_);
+        }
+        for (const auto& [root, value] : run_) {
+            if (value != kAbsent) {
+                Store(root, kRunKey, kRunValue, value);
+            }
+        }
+    }
+
+    // No store and no Run entry: where each test starts.
+    static void Clear() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue);
+    }
+
+  private:
+    // HKCU\to, not there before, made a copy of HKCU\from.
+    static bool CopyTree(const wchar_t* from, const wchar_t* to) {
+        HKEY target = nullptr;
+        const bool copied = RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                            nullptr, &target, nullptr) == ERROR_SUCCESS &&
+                            RegCopyTreeW(HKEY_CURRENT_USER, from, target) == ERROR_SUCCESS;
+        RegCloseKey(target);
+        return copied;
+    }
+
+    const wchar_t* backupKey_;
+    std::pair<HKEY, std::wstring> run_[2] = {{HKEY_LOCAL_MACHINE, kAbsent},
+                                             {HKEY_CURRENT_USER, kAbsent}};
+};
 
 }  // namespace tessarin::testsupport

@@ -7,15 +7,9 @@
 #include <cwchar>
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 5) {
-        return 2;
-    }
-    const HWND window = FindWindowW(argv[1], nullptr);
-    if (window == nullptr) {
-        return 1;
-    }
-    const auto message = static_cast<UINT>(std::wcstoul(argv[2], nullptr, 0));
-    const auto wParam = static_cast<WPARAM>(std::wcstoull(argv[3], nullptr, 0));
-    const auto lParam = static_cast<LPARAM>(std::wcstoll(argv[4], nullptr, 0));
-    return PostMessageW(window, message, wParam, lParam) ? 0 : 1;
+    const HWND window = argc == 5 ? FindWindowW(argv[1], nullptr) : nullptr;
+    return !(window != nullptr &&
+             PostMessageW(window, std::wcstoul(argv[2], nullptr, 0),
+                          static_cast<WPARAM>(std::wcstoull(argv[3], nullptr, 0)),
+                          static_cast<LPARAM>(std::wcstoll(argv[4], nullptr, 0))));
 }

@@ -10,25 +10,16 @@
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wcscmp(argv[1], L"--cursor") == 0) {
-        return SetCursorPos(static_cast<int>(std::wcstol(argv[2], nullptr, 10)),
-                            static_cast<int>(std::wcstol(argv[3], nullptr, 10)))
-                   ? 0
-                   : 1;
-    }
-    if (argc < 2) {
-        return 2;
+        return !SetCursorPos(std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10));
     }
     const auto keys = static_cast<std::size_t>(argc - 1);
     std::vector<INPUT> inputs(2 * keys);
     for (std::size_t i = 0; i < keys; ++i) {
-        const unsigned long code = std::wcstoul(argv[i + 1], nullptr, 0);
-        if (code == 0 || code > 0xFE) {
-            return 2;
-        }
+        inputs[i].ki.wVk = inputs[2 * keys - 1 - i].ki.wVk =
+            static_cast<WORD>(std::wcstoul(argv[i + 1], nullptr, 0));
         inputs[i].type = inputs[2 * keys - 1 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[2 * keys - 1 - i].ki.wVk = static_cast<WORD>(code);
         inputs[2 * keys - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    return sent == inputs.size() ? 0 : 1;
+    return keys > 0 && sent == inputs.size() ? 0 : 1;
 }

@@ -20,9 +20,7 @@
 #include <vector>
 
 #include "RecordingExecutor.h"
-#include "RegistryTree.h"
 #include "TestPrograms.h"
-#include "TestRegistry.h"
 #include "actions/WindowActions.h"
 #include "hotkeys/Hotkeys.h"
 #include "model/ActionsFile.h"
