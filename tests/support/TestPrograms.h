@@ -62,10 +62,16 @@ inline void EndProcesses(std::vector<PROCESS_INFORMATION>& processes) {
 // Polls a condition until it holds or the time is up; true when it held.
 inline bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!condition() && std::chrono::steady_clock::now() < deadline) {
-        Sleep(20);
+    // The condition is asked once per round only: it may consume what it looks at (an event).
+    for (bool deadlinePassed = false;; Sleep(20)) {
+        if (condition()) {
+            return true;
+        }
+        if (deadlinePassed) {
+            return false;
+        }
+        deadlinePassed = std::chrono::steady_clock::now() >= deadline;
     }
-    return condition();
 }
 
 // Starts a program with this command line; a zero hProcess when it could not start.
