@@ -2,109 +2,62 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
-#include <tuple>
 #include <utility>
-#include <vector>
 
 #include "platform/HotkeyPort.h"
 
 namespace tessarin::fakes {
 
 // A global atom table with use counts and a hotkey service that, like the system's, refuses a
-// combination that is already taken. Every call is recorded in order.
+// combination or an id that is already taken. It keeps what the system would hold, not the calls.
 class FakeHotkeyPort : public HotkeyPort {
   public:
-    struct Call {
-        std::string What;        // "AddAtom", "DeleteAtom", "Register", "Unregister"
-        std::string Name;        // the atom name for AddAtom
-        std::int64_t Value = 0;  // the atom or id
-        std::uint32_t Modifiers = 0;
-        std::uint32_t KeyCode = 0;
-
-        friend bool operator==(const Call&, const Call&) = default;
-    };
+    using Combination = std::pair<std::uint32_t, std::uint32_t>;  // modifiers, key code
 
     std::uint16_t AddGlobalAtom(const std::string& name) override {
-        calls.push_back({"AddAtom", name, 0, 0, 0});
         if (atomTableFull) {
             return 0;
         }
-        auto found = atomsByName_.find(name);
-        if (found == atomsByName_.end()) {
-            found = atomsByName_.emplace(name, nextAtom_++).first;
-        }
-        ++useCounts[found->second];
-        return found->second;
+        const auto next = static_cast<std::uint16_t>(0xC000 + atoms_.size());
+        const std::uint16_t atom = atoms_.try_emplace(name, next).first->second;
+        ++useCounts[atom];
+        return atom;
     }
-
     void DeleteGlobalAtom(std::uint16_t atom) override {
-        calls.push_back({"DeleteAtom", {}, atom, 0, 0});
-        auto count = useCounts.find(atom);
-        if (count == useCounts.end() || count->second == 0) {
+        const auto count = useCounts.find(atom);
+        if (count == useCounts.end()) {
             ++overReleasedAtoms;
-            return;
-        }
-        if (--count->second == 0) {
+        } else if (--count->second == 0) {
             useCounts.erase(count);
-            for (auto it = atomsByName_.begin(); it != atomsByName_.end(); ++it) {
-                if (it->second == atom) {
-                    atomsByName_.erase(it);
-                    break;
-                }
-            }
         }
     }
-
     bool RegisterHotkey(std::int32_t id, std::uint32_t modifiers, std::uint32_t keyCode) override {
-        calls.push_back({"Register", {}, id, modifiers, keyCode});
-        const auto combination = std::make_pair(modifiers, keyCode);
-        if (takenByOthers.count(combination) != 0) {
-            return false;
+        const bool taken = live.count(id) != 0 || Owner({modifiers, keyCode}) != 0;
+        if (!taken) {
+            live.emplace(id, Combination{modifiers, keyCode});
         }
-        for (const auto& [liveId, liveCombination] : live) {
-            if (liveCombination == combination || liveId == id) {
-                return false;
-            }
-        }
-        live.emplace(id, combination);
-        return true;
+        return !taken;
     }
+    void UnregisterHotkey(std::int32_t id) override { live.erase(id); }
 
-    void UnregisterHotkey(std::int32_t id) override {
-        calls.push_back({"Unregister", {}, id, 0, 0});
-        live.erase(id);
-    }
-
-    // The id the system would report for a pressed combination, 0 when nothing owns it.
-    std::int32_t Press(std::uint32_t modifiers, std::uint32_t keyCode) const {
+    // The id the system reports for a pressed combination, 0 when nothing owns it.
+    std::int32_t Owner(Combination pressed) const {
         for (const auto& [id, combination] : live) {
-            if (combination == std::make_pair(modifiers, keyCode)) {
+            if (combination == pressed) {
                 return id;
             }
         }
         return 0;
     }
 
-    std::size_t CountCalls(const std::string& what) const {
-        std::size_t n = 0;
-        for (const Call& call : calls) {
-            n += call.What == what ? 1u : 0u;
-        }
-        return n;
-    }
-
-    std::vector<Call> calls;
     std::map<std::uint16_t, int> useCounts;
-    std::map<std::int32_t, std::pair<std::uint32_t, std::uint32_t>> live;
-    std::set<std::pair<std::uint32_t, std::uint32_t>> takenByOthers;
+    std::map<std::int32_t, Combination> live;
     bool atomTableFull = false;
     int overReleasedAtoms = 0;
 
   private:
-    std::map<std::string, std::uint16_t> atomsByName_;
-    std::uint16_t nextAtom_ = 0xC000;
+    std::map<std::string, std::uint16_t> atoms_;
 };
 
 }  // namespace tessarin::fakes

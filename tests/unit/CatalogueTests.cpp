@@ -8,31 +8,15 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "FakeDriveProbe.h"
-#include "model/ActionData.h"
+#include "ui/ActionEditorLogic.h"
 
 namespace tessarin {
 namespace {
 
-std::int32_t PositionOf(const CatalogueTree& tree, std::string_view text) {
-    for (std::size_t i = 0; i < tree.size(); ++i) {
-        if (tree[i].Text == text) {
-            return static_cast<std::int32_t>(i + 1);
-        }
-    }
-    ADD_FAILURE() << "no node " << text;
-    return 0;
-}
-
-// Besides the CD-ROM drives named, the machine has a fixed, a remote, a RAM and a removable disk.
-CatalogueTree TreeWithDrives(std::string_view cdRomLetters) {
-    FakeDriveProbe probe(cdRomLetters);
-    for (const auto& [letter, type] : {std::pair{'c', 3}, {'f', 4}, {'g', 6}, {'h', 2}}) {
-        probe.SetDriveType(letter, type);
-    }
-    return FillActionTree(probe);
+CatalogueTree Tree(std::string_view cdRomLetters) {
+    return FillActionTree(FakeDriveProbe(cdRomLetters));
 }
 
 std::string Texts(const CatalogueTree& tree) {
@@ -44,8 +28,8 @@ std::string Texts(const CatalogueTree& tree) {
 }
 
 // Stored actions keep their node position, so the order of the nodes is part of the format.
-TEST(FillActionTree, ListsTheNodesInTheirStoredOrder) {
-    EXPECT_EQ(Texts(TreeWithDrives("")),
+TEST(Catalogue, ListsTheNodesInTheirStoredOrder) {
+    EXPECT_EQ(Texts(Tree("")),
               "Open|File/Folder|Open Add/Remove Programs|Open Desktop Properties|"
               "Open System Properties|URL|Send Email|Send Email Dialog|Search Google|Search Yahoo|"
               "Namespace|Control Panel|My Computer|Network|Printers|Recycle Bin|Custom Namespace|"
@@ -58,55 +42,38 @@ TEST(FillActionTree, ListsTheNodesInTheirStoredOrder) {
               "Start The Default Screensaver|Toggle Monitor On/Off|");
 }
 
-TEST(FillActionTree, InsertsEachCdRomDriveUnderBothCdSectionsButNeverA) {
-    const struct {
-        const char* CdRomLetters;
-        std::size_t NodeCount;
-        std::int32_t Audio;
-        std::string Drives;  // the nodes under each CD section
-    } cases[] = {
-        {"", 42, 25, ""},      {"e", 44, 27, "E:|"}, {"a", 42, 25, ""},
-        {"ae", 44, 27, "E:|"}, {"b", 44, 27, "B:|"}, {"zd", 46, 29, "D:|Z:|"},
+TEST(Catalogue, ListsEachCdRomDriveButAUnderBothCdSections) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"", ""}, {"e", "E:|"}, {"a", ""}, {"ae", "E:|"}, {"b", "B:|"}, {"zd", "D:|Z:|"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.CdRomLetters);
-        const CatalogueTree tree = TreeWithDrives(c.CdRomLetters);
-        EXPECT_EQ(tree.size(), c.NodeCount);
-        EXPECT_EQ(PositionOf(tree, "Audio"), c.Audio);
-        EXPECT_NE(Texts(tree).find("|Switch User|CD Eject|" + c.Drives + "CD Close|" + c.Drives +
-                                   "Audio|"),
-                  std::string::npos);
-        EXPECT_EQ(tree[23].Icon, c.Drives.empty() ? 5 : 4);
-    }
-}
-
-TEST(FillActionTree, ProbesBToZInOrderForEachSection) {
-    FakeDriveProbe probe("ae");
-    FillActionTree(probe);
-    std::vector<std::string> expected;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (char letter = 'b'; letter <= 'z'; ++letter) {
-            expected.push_back(std::string{letter, ':'});
+    for (const auto& [cdRoms, drives] : cases) {
+        FakeDriveProbe probe(cdRoms);
+        // A fixed, a remote, a RAM and a removable disk.
+        for (const auto& [letter, type] : {std::pair{'c', 3}, {'f', 4}, {'g', 6}, {'h', 2}}) {
+            probe.SetDriveType(letter, type);
         }
+        const CatalogueTree tree = FillActionTree(probe);
+        EXPECT_EQ(tree.size(), 42 + drives.size() / 3 * 2) << cdRoms;
+        EXPECT_NE(
+            Texts(tree).find("|Switch User|CD Eject|" + drives + "CD Close|" + drives + "Audio|"),
+            std::string::npos)
+            << cdRoms;
+        EXPECT_EQ(tree[23].Icon, drives.empty() ? 5 : 4) << cdRoms;
     }
-    EXPECT_EQ(probe.ProbedRoots(), expected);
 }
 
-TEST(ParentNode, FollowsTheParentKey) {
-    const CatalogueTree tree = TreeWithDrives("dz");
-    const std::pair<std::int32_t, const char*> cases[] = {
+// Positions in a tree with the drives D: and Z: under each CD section.
+TEST(Catalogue, ParentsCategoriesAndPositionsOutsideTheTree) {
+    CatalogueTree tree = Tree("dz");
+    const std::pair<std::int32_t, const char*> parents[] = {
         {1, ""},          {3, "File/Folder"}, {11, "Open"},     {12, "Namespace"}, {23, ""},
         {25, "CD Eject"}, {26, ""},           {27, "CD Close"}, {46, "Display"},   {0, ""},
         {47, ""},
     };
-    for (const auto& [position, parentText] : cases) {
+    for (const auto& [position, parentText] : parents) {
         const CatalogueNode* parent = ParentNode(tree, position);
         EXPECT_EQ(parent == nullptr ? "" : parent->Text, parentText) << position;
     }
-}
-
-TEST(Catalogue, CategoryNodesAndPositionsOutsideTheTreeProduceNoActionAndNoHelp) {
-    CatalogueTree tree = TreeWithDrives("dz");
     // Without spare capacity a read one past the end is seen by the address sanitizer.
     tree.shrink_to_fit();
     const std::set<std::string> categories = {"Open",     "Namespace", "Session", "CD Eject",
@@ -127,176 +94,274 @@ TEST(Catalogue, CategoryNodesAndPositionsOutsideTheTreeProduceNoActionAndNoHelp)
     }
 }
 
-struct RowCase {
-    const char* Node;
-    const char* Caption;
-    FieldLayout Layout;
-    const char* Command;
-    const char* Parameters;
-};
-
-// Every field is filled, so a rule that reads the wrong field shows up.
-constexpr const char* kCommandField = "srv/a b";
-constexpr const char* kParametersField = "{X}";
-constexpr const char* kPasteText = "line 1\r\n\"two\"";
-
-TEST(BuildActionFromNode, EveryCatalogueRow) {
-    const RowCase rows[] = {
-        {"File/Folder", "Open File/Folder", FieldLayout::File, "\"srv/a b\"", "{X}"},
-        {"Open Add/Remove Programs", "Open Add/Remove Programs", FieldLayout::None,
-         "\"rundll32.exe\"", "shell32.dll,Control_RunDLL appwiz.cpl,,0"},
-        {"Open Desktop Properties", "Open Desktop Properties", FieldLayout::None,
-         "\"rundll32.exe\"", "shell32.dll,Control_RunDLL desk.cpl,,0"},
-        {"Open System Properties", "Open System Properties", FieldLayout::None, "\"rundll32.exe\"",
-         "shell32.dll,Control_RunDLL sysdm.cpl,,0"},
-        {"URL", "Go to URL", FieldLayout::Url, "http://srv/a b", ""},
-        {"Send Email", "Send Email", FieldLayout::Email, "mailto:srv/a b", ""},
-        {"Send Email Dialog", "Send Email Dialog", FieldLayout::None, "", ""},
-        {"Search Google", "Search Google", FieldLayout::None, "", ""},
-        {"Search Yahoo", "Search Yahoo", FieldLayout::None, "", ""},
-        {"Control Panel", "Control Panel", FieldLayout::Namespace, "\"explorer.exe\"",
-         R"(/n,::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\::{21EC2020-3AEA-1069-A2DD-08002B30309D})"},
-        {"My Computer", "My Computer", FieldLayout::Namespace, "\"explorer.exe\"",
-         "/n,::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"},
-        {"Network", "Network", FieldLayout::Namespace, "\"explorer.exe\"",
-         "/n,::{7007ACC7-3202-11D1-AAD2-00805FC1270E}"},
-        // First identifier lower case, second upper case.
-        {"Printers", "Printers", FieldLayout::Namespace, "\"explorer.exe\"",
-         R"(/n,::{20d04fe0-3aea-1069-a2d8-08002b30309d}\::{2227A280-3AEA-1069-A2DE-08002B30309D})"},
-        {"Recycle Bin", "Recycle Bin", FieldLayout::Namespace, "\"explorer.exe\"",
-         "/n,::{645FF040-5081-101B-9F08-00AA002F954E}"},
-        {"Custom Namespace", "Custom Namespace", FieldLayout::Namespace, "\"explorer.exe\"",
-         "/n,::{X}"},
-        {"Shutdown", "Shutdown Computer", FieldLayout::None, "", ""},
-        {"Restart", "Restart Computer", FieldLayout::None, "", ""},
-        {"Logoff", "Logoff", FieldLayout::None, "", ""},
-        {"Switch User", "Switch User", FieldLayout::None, "", ""},
-        {"Raise Volume", "Raise Volume", FieldLayout::None, "", ""},
-        {"Lower Volume", "Lower Volume", FieldLayout::None, "", ""},
-        {"Mute", "Mute", FieldLayout::None, "", ""},
-        {"Paste Text", "Paste Text", FieldLayout::Paste, kPasteText, ""},
-        {"Hide folders marked as Hidden in explorer", "Hide Hidden", FieldLayout::None, "", ""},
-        {"Show hidden folders in explorer", "Show Hidden", FieldLayout::None, "", ""},
-        {"Toggle show/hide for the hidden folders in explorer", "Toggle Hidden", FieldLayout::None,
-         "", ""},
-        {"Kill All IE And Netscape Windows", "Kill IE And Netscape", FieldLayout::None, "", ""},
-        {"Maximize/Restore Window", "Maximize/Restore Window", FieldLayout::None, "", ""},
-        {"Minimize Window", "Minimize Window", FieldLayout::None, "", ""},
-        {"Close Window", "Close Window", FieldLayout::None, "", ""},
-        {"Show Desktop", "Show Desktop", FieldLayout::None, "", ""},
-        {"Show/Hide the taskbar", "Show/Hide the taskbar", FieldLayout::None, "", ""},
-        {"Start The Default Screensaver", "Start The Default Screensaver", FieldLayout::None, "",
-         ""},
-        {"Toggle Monitor On/Off", "Toggle Monitor On/Off", FieldLayout::None, "", ""},
-        {"D:", "Eject Cdrom", FieldLayout::None, "D:", ""},
-        {"Z:", "Eject Cdrom", FieldLayout::None, "Z:", ""},
-    };
-    // With two drives every node after "CD Eject" sits two or four places further down.
-    const CatalogueTree tree = TreeWithDrives("dz");
-    for (const RowCase& row : rows) {
-        SCOPED_TRACE(row.Node);
-        const std::int32_t position = PositionOf(tree, row.Node);
-        const BuiltAction built =
-            BuildActionFromNode(tree, position, kCommandField, kParametersField, kPasteText);
-        ASSERT_EQ(built.Outcome, BuildOutcome::Built);
-        EXPECT_EQ(built.ActionType, row.Caption);
-        EXPECT_EQ(built.Command, row.Command);
-        EXPECT_EQ(built.Parameters, row.Parameters);
-        EXPECT_EQ(built.ActionIndex, position);
-        EXPECT_EQ(NodeFieldLayout(tree, position), row.Layout);
-    }
-    for (const auto& [position, drive] : {std::pair{27, "D:"}, {28, "Z:"}}) {
-        const BuiltAction built = BuildActionFromNode(tree, position, "x", "y", "z");
-        EXPECT_EQ(built.ActionType, "Close Cdrom");
-        EXPECT_EQ(built.Command, drive);
-        EXPECT_EQ(built.ActionIndex, position);
+TEST(Catalogue, BuildsTheActionFromTheFieldsTheNodeUses) {
+    const char* const paste = "line 1\r\n\"two\"";
+    const struct {
+        std::int32_t position;  // with the drives D: and Z:
+        const char* commandField;
+        const char* parametersField;
+        FieldLayout layout;
+        const char* built;  // caption|command|parameters; empty: refused for a blank field
+    } cases[] = {
+        {2, "srv/a b", "{X}", FieldLayout::File, "Open File/Folder|\"srv/a b\"|{X}"},
+        {2, "   ", "-x", FieldLayout::File, ""},
+        {2, "\t", "", FieldLayout::File, "Open File/Folder|\"\t\"|"},
+        {6, "server/a.html", "{X}", FieldLayout::Url, "Go to URL|http://server/a.html|"},
+        {6, "see http://x", "", FieldLayout::Url, "Go to URL|see http://x|"},
+        {6, "x?next=hTtPs://y", "", FieldLayout::Url, "Go to URL|x?next=hTtPs://y|"},
+        {6, "ftp://x", "", FieldLayout::Url, "Go to URL|http://ftp://x|"},
+        {6, "https:x", "", FieldLayout::Url, "Go to URL|http://https:x|"},
+        {6, "", "http://x", FieldLayout::Url, ""},
+        {7, "a b", "{X}", FieldLayout::Email, "Send Email|mailto:a b|"},
+        {7, "   ", "", FieldLayout::Email, ""},
+        // The mixed case is what has always been stored.
+        {15, "x", "{X}", FieldLayout::Namespace,
+         R"(Printers|"explorer.exe"|/n,::{20d04fe0-3aea-1069-a2d8-08002b30309d}\::{2227A280-3AEA-1069-A2DE-08002B30309D})"},
+        {17, "x", "{645F}", FieldLayout::Namespace,
+         R"(Custom Namespace|"explorer.exe"|/n,::{645F})"},
+        {17, "", "::{645F}", FieldLayout::Namespace,
+         R"(Custom Namespace|"explorer.exe"|/n,::{645F})"},
+        {17, "", ":{x}", FieldLayout::Namespace, R"(Custom Namespace|"explorer.exe"|/n,:::{x})"},
+        {17, "", " ::{x}", FieldLayout::Namespace,
+         R"(Custom Namespace|"explorer.exe"|/n,:: ::{x})"},
+        {17, "x", "   ", FieldLayout::Namespace, ""},
+        {32, "x", "{X}", FieldLayout::None, "Mute||"},
+        {34, "x", "{X}", FieldLayout::Paste, "Paste Text|line 1\r\n\"two\"|"},
+        {24, "x", "{X}", FieldLayout::None, "Eject Cdrom|D:|"},
+        {28, "x", "{X}", FieldLayout::None, "Close Cdrom|Z:|"}};
+    const CatalogueTree tree = Tree("dz");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.position) + " [" + c.commandField + "] [" +
+                     c.parametersField + "]");
+        EXPECT_EQ(NodeFieldLayout(tree, c.position), c.layout);
+        const BuiltAction b =
+            BuildActionFromNode(tree, c.position, c.commandField, c.parametersField, paste);
+        const bool refused = *c.built == '\0';
+        EXPECT_EQ(b.Outcome, refused ? BuildOutcome::Refused : BuildOutcome::Built);
+        EXPECT_EQ(refused ? "" : b.ActionType + "|" + b.Command + "|" + b.Parameters, c.built);
+        EXPECT_EQ(b.ActionIndex, refused ? 0 : c.position);
     }
 }
 
-TEST(BuildActionFromNode, RefusesABlankRequiredField) {
-    const struct {
-        const char* Node;
-        const char* CommandField;
-        const char* ParametersField;
-        BuildOutcome Outcome;
-    } cases[] = {
-        {"File/Folder", "   ", "-x", BuildOutcome::Refused},
-        {"File/Folder", "\t", "", BuildOutcome::Built},  // only the blank counts as blank
-        {"URL", "", "http://x", BuildOutcome::Refused},
-        {"Send Email", "   ", "", BuildOutcome::Refused},
-        {"Custom Namespace", "x", "   ", BuildOutcome::Refused},
-        {"Custom Namespace", "", "{x}", BuildOutcome::Built},
-        {"Control Panel", "", "", BuildOutcome::Built},
-        {"Paste Text", "", "", BuildOutcome::Built},
+// Each control as "on", "off" (shown, disabled) or "hidden", with its text.
+std::string Controls(const EditorView& view) {
+    std::string text;
+    for (const EditorControl* c : {&view.Browse, &view.Command, &view.Parameters, &view.Paste}) {
+        text += std::string(text.empty() ? "" : " ") +
+                (!c->Visible  ? "hidden"
+                 : c->Enabled ? "on"
+                              : "off") +
+                "[" + c->Text + "]";
+    }
+    return text;
+}
+
+std::string Describe(const EditorView& view) {
+    return view.Label1 + "|" + view.Label2 + "|" + Controls(view) + "|" + view.Help;
+}
+
+TEST(ActionEditor, EachLayoutSetsTheControlsAndLeavesTheTextsOfTheOnesItHides) {
+    const std::pair<FieldLayout, const char*> cases[] = {
+        {FieldLayout::None, "off[b] off[N/A] off[N/A] hidden[p]"},
+        {FieldLayout::File, "on[b] on[] on[] hidden[p]"},
+        {FieldLayout::Url, "off[b] on[] off[N/A] hidden[p]"},
+        {FieldLayout::Email, "off[b] on[] off[N/A] hidden[p]"},
+        {FieldLayout::Namespace, "off[b] off[explorer.exe /n,/e,] on[] hidden[p]"},
+        {FieldLayout::Paste, "hidden[b] hidden[c] hidden[a] on[]"},
     };
-    const CatalogueTree tree = TreeWithDrives("");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.Node) + " [" + c.CommandField + "] [" + c.ParametersField + "]");
-        const BuiltAction built = BuildActionFromNode(tree, PositionOf(tree, c.Node),
-                                                      c.CommandField, c.ParametersField, "");
-        EXPECT_EQ(built.Outcome, c.Outcome);
-        if (c.Outcome == BuildOutcome::Refused) {
-            EXPECT_EQ(built.ActionType, "");
+    for (const auto& [layout, controls] : cases) {
+        EditorView view{
+            "", "", {true, true, "b"}, {true, true, "c"}, {true, true, "a"}, {true, true, "p"}, ""};
+        ApplyFieldLayout(view, layout);
+        EXPECT_EQ(Controls(view), controls) << static_cast<int>(layout);
+    }
+}
+
+TEST(ActionEditor, ChoosingANodeShowsItsLayoutAndHelpWhileACategoryChangesNothing) {
+    const CatalogueTree tree = Tree("e");
+    for (std::int32_t position = 0; position <= 45; ++position) {
+        ActionEditor editor(tree);
+        editor.SetCommandText("typed");
+        EditorView expected = editor.View();
+        if (const auto help = NodeHelpText(tree, position)) {
+            ApplyFieldLayout(expected, NodeFieldLayout(tree, position));
+            expected.Help = *help;
         }
+        EXPECT_EQ(editor.NodeClick(position), position >= 1 && position <= 44 ? position : 2);
+        EXPECT_EQ(Describe(editor.View()), Describe(expected)) << position;
     }
 }
 
-TEST(BuildActionFromNode, UrlAndCustomNamespaceGetTheirPrefixOnlyWhenMissing) {
+// Positions in a tree with one CD-ROM drive, E:.
+TEST(ActionEditor, OkHandsOverTheActionRefusesABlankFieldAndAddsARowWithoutHotkey) {
+    ActionList list;
+    list.Add({"Mute", "CTRL + M", " ", 30, 7, {}});
+    AppState state;
+    state.EditData = state.EditIndex = "stale";
+    PrepareActionEditor(state, nullptr);
+    ActionEditor editor(Tree("e"));
+    editor.Load(state);
+    EXPECT_EQ(state.EditData + state.EditIndex + "|" + std::to_string(editor.Selected()), "|2");
+    state.EditActionIndex = 9;
+    for (const std::int32_t category : {1, 23, 42}) {
+        state.EditActionType = "stale";
+        editor.NodeClick(category);
+        EXPECT_EQ(editor.Ok(state), OkOutcome::Close) << category;
+        EXPECT_EQ(ApplyActionEditorResult(list, std::nullopt, state), std::nullopt);
+        EXPECT_EQ(ApplyActionEditorResult(list, 1, state), std::nullopt);
+    }
+    EXPECT_EQ(list.At(1).ActionType + "|" + std::to_string(list.Count()), "Mute|1");
+    EXPECT_EQ(state.EditActionIndex, 9);
+
+    editor.NodeClick(2);
+    editor.SetCommandText("   ");
+    editor.SetParametersText("-x");
+    EXPECT_EQ(editor.Ok(state), OkOutcome::Refused);
+    EXPECT_EQ(state.EditActionType, "");
+    EXPECT_EQ(editor.View().Command.Text + "|" + editor.View().Parameters.Text, "   |-x");
+    editor.SetCommandText("C:\\a.exe");
+    EXPECT_EQ(editor.Ok(state), OkOutcome::Close);
+    EXPECT_EQ(ApplyActionEditorResult(list, 3, state), std::nullopt);
+    ASSERT_EQ(ApplyActionEditorResult(list, std::nullopt, state), std::optional<std::size_t>(2));
+    const ActionRecord& added = list.At(2);
+    EXPECT_EQ(added.ActionType + "|" + added.Hotkey + "|" + added.Data + "|" +
+                  std::to_string(added.ActionIndex) + "|" + std::to_string(added.Tag),
+              "Open File/Folder||\"C:\\a.exe\" -x|2|0");
+    ActionEditor::Cancel(state);
+    EXPECT_EQ(state.EditActionType + state.EditCommand + state.EditParameters, "");
+}
+
+// Editing an existing row made in a tree with the drive E:, in the tree of the drives there are
+// now: the node that builds the row's action wherever it is now, the fields it opens with, and the
+// row after OK without a change.
+TEST(ActionEditor, EditingFindsTheNodeFillsTheFieldsAndAnUnchangedOkRewritesTheRow) {
     const struct {
-        const char* Node;
-        const char* Field;
-        const char* Stored;
+        const char* drives;
+        const char* index;
+        const char* caption;
+        const char* data;
+        std::int32_t selected;  // kNoNode: no node builds it now, and OK leaves the row alone
+        const char* fields;     // command|parameters|paste
     } cases[] = {
-        {"URL", "server/start.html", "http://server/start.html"},
-        {"URL", "see http://x", "see http://x"},
-        {"URL", "x?next=hTtPs://y", "x?next=hTtPs://y"},
-        {"URL", "ftp://x", "http://ftp://x"},
-        {"URL", "https:x", "http://https:x"},
-        {"Custom Namespace", "{645FF040}", "/n,::{645FF040}"},
-        {"Custom Namespace", "::{645FF040}", "/n,::{645FF040}"},
-        {"Custom Namespace", ":{x}", "/n,:::{x}"},
-        {"Custom Namespace", " ::{x}", "/n,:: ::{x}"},
-    };
-    const CatalogueTree tree = TreeWithDrives("");
+        // The separator blank is not shown where building puts it back.
+        {"e", "6", "Go to URL", "http://x.org/?q=\"a\" ", 6, "http://x.org/?q=\"a\"||"},
+        {"e", "7", "Send Email", "mailto:a@b.c ", 7, "a@b.c||"},
+        {"e", "2", "Open File/Folder", "\"C:\\My Files\\a.exe\" -x \"y\"", 2,
+         "\"C:\\My Files\\a.exe\"|-x \"y\"|"},
+        {"e", "30", "Mute", " ", 30, " ||"},
+        {"e", "32", "Paste Text", "say \"\"hi\"\" now  ", 32, "||say \"\"hi\"\" now "},
+        {"e", "17", "Custom Namespace", "\"explorer.exe\" /n,::{645F}", 17,
+         "\"explorer.exe\"|::{645F}|"},
+        // The index is a hint only: the caption finds the node, and a drive's letter its node.
+        {"e", "x7", "Open File/Folder", "\"C:\\a.exe\" ", 2, "\"C:\\a.exe\"||"},
+        {"", "30", "Mute", " ", 28, " ||"},
+        {"de", "30", "Paste Text", "hi ", 34, "||hi"},
+        {"de", "24", "Eject Cdrom", "E: ", 25, "E: ||"},
+        {"de", "26", "Close Cdrom", "E: ", 28, "E: ||"},
+        {"d", "26", "Close Cdrom", "E: ", kNoNode, "E: ||"},
+        {"", "24", "Eject Cdrom", "E: ", kNoNode, "E: ||"}};
     for (const auto& c : cases) {
-        const bool url = std::string_view(c.Node) == "URL";
-        const BuiltAction built = BuildActionFromNode(tree, PositionOf(tree, c.Node),
-                                                      url ? c.Field : "", url ? "" : c.Field, "");
-        EXPECT_EQ(url ? built.Command : built.Parameters, c.Stored) << c.Field;
+        SCOPED_TRACE(std::string(c.caption) + " at " + c.index + " with [" + c.drives + "]");
+        ActionList list;
+        list.Add({"Mute", "CTRL + M", " ", 30, 7, {true, true}});
+        list.Add({c.caption, "ALT + K", c.data, 1, -5, {true, false}});
+        AppState state;
+        state.EditActionType = "stale";
+        PrepareActionEditor(state, &list.At(2));
+        state.EditIndex = c.index;
+        ActionEditor editor(Tree(c.drives));
+        editor.Load(state);
+        EXPECT_EQ(state.EditActionType, "");
+        EXPECT_EQ(editor.Selected(), c.selected);
+        const EditorView& view = editor.View();
+        if (c.selected != kNoNode) {
+            EXPECT_EQ(view.Command.Text + "|" + view.Parameters.Text + "|" + view.Paste.Text,
+                      c.fields);
+        }
+        ASSERT_EQ(editor.Ok(state), OkOutcome::Close);
+        EXPECT_EQ(ApplyActionEditorResult(list, 2, state),
+                  c.selected == kNoNode ? std::nullopt : std::optional<std::size_t>(2));
+        const ActionRecord& row = list.At(2);
+        EXPECT_EQ(row.ActionType + "|" + row.Data, std::string(c.caption) + "|" + c.data);
+        EXPECT_EQ(row.ActionIndex, c.selected == kNoNode ? 1 : c.selected);
+        EXPECT_EQ(row.Hotkey + std::to_string(row.Tag), "ALT + K-5");
+        EXPECT_TRUE(row.Registration.Held && !row.Registration.Accepted);
+        EXPECT_EQ(list.At(1).Data, " ");
     }
 }
 
-TEST(BuildActionFromNode, AnEditedFileBringsItsQuotesBackAndStoresThemOnce) {
-    const CatalogueTree tree = TreeWithDrives("");
-    const BuiltAction built = BuildActionFromNode(tree, 2, R"("C:\My Files\a.exe")", "", "");
-    EXPECT_EQ(JoinActionData(built.Command, built.Parameters), R"("C:\My Files\a.exe" )");
+// Edit and OK without touching a field, for every action of the catalogue, fed what a user might
+// have typed into its fields: the row comes back exactly as it was stored.
+TEST(ActionEditor, AnUnchangedEditOfAnyActionKeepsItsData) {
+    // Command, parameters and paste text, by field layout.
+    const char* const typedInto[][3] = {
+        {"", "", ""},
+        {"C:\\My Files\\a.exe", "-x \"y\" ", ""},
+        {"x.org/?q=\"a b\" ", "", ""},
+        {"a@b.c ", "", ""},
+        {"", "{645FF040-5081-101B-9F08-00AA002F954E}", ""},
+        {"", "", "say \"hi\" \r\nnow "},
+    };
+    const CatalogueTree tree = Tree("e");
+    std::set<std::string> captions;
+    for (std::int32_t position = 1; static_cast<std::size_t>(position) <= tree.size(); ++position) {
+        if (IsCategoryNode(tree, position)) {
+            continue;
+        }
+        SCOPED_TRACE(tree[static_cast<std::size_t>(position) - 1].Text);
+        const auto& typed = typedInto[static_cast<int>(NodeFieldLayout(tree, position))];
+        AppState state;
+        ActionEditor adding(tree);
+        adding.NodeClick(position);
+        adding.SetCommandText(typed[0]);
+        adding.SetParametersText(typed[1]);
+        adding.SetPasteText(typed[2]);
+        ASSERT_EQ(adding.Ok(state), OkOutcome::Close);
+        ActionList list;
+        ApplyActionEditorResult(list, std::nullopt, state);
+        const ActionRecord stored = list.At(1);
+        captions.insert(stored.ActionType);
+
+        PrepareActionEditor(state, &list.At(1));
+        ActionEditor editing(tree);
+        editing.Load(state);
+        ASSERT_EQ(editing.Ok(state), OkOutcome::Close);
+        ApplyActionEditorResult(list, 1, state);
+        EXPECT_EQ(list.At(1).ActionType + "|" + list.At(1).Data + "|" +
+                      std::to_string(list.At(1).ActionIndex),
+                  stored.ActionType + "|" + stored.Data + "|" + std::to_string(position));
+    }
+    EXPECT_EQ(captions.size(), 36u);
 }
 
-TEST(NodeHelpText, ExactTexts) {
-    const struct {
-        std::int32_t Position;  // in a tree with drives D: and Z:
-        const char* Help;
-    } cases[] = {
-        {2,
-         "This will let you open a file or a folder. Press the browse for file or browse for "
-         "folder button to select a file or folder. You can edit the paramters when opening a "
-         "file too.\r\nFor example if you want to run the add/remove program then type "
-         "\"rundll32.exe\" in the command field, and \"shell32.dll,Control_RunDLL appwiz.cpl,,0\" "
-         "in the paramter field without the quotes"},
-        {17,
-         "This is an advanced option to open namespaces with explorer.exe. For example the "
-         "control panel has has a namespace of "
-         "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\::{21EC2020-3AEA-1069-A2DD-08002B30309D}\r\n"
-         "If you paste that into the paramter field it will open the control panel."},
-        {27, "This will add an action to close a cdrom/dvd"},
-        {46,
-         "This will let you toggle the monitor on/off. On Windows 2000/XP you must release the "
-         "keys before the monitor turns off."},
-    };
-    const CatalogueTree tree = TreeWithDrives("dz");
-    for (const auto& c : cases) {
-        EXPECT_EQ(NodeHelpText(tree, c.Position).value_or("none"), c.Help) << c.Position;
-    }
+TEST(ActionEditor, AFileBrowseSwallowsTheNextNodeClickOnly) {
+    ActionEditor editor(Tree("e"));
+    editor.SetCommandText("typed");
+    editor.FileBrowsed(std::nullopt);  // cancelled before any file was chosen
+    EXPECT_EQ(editor.View().Command.Text, "");
+    editor.FileBrowsed("C:\\a b\\app.exe");
+    editor.FolderBrowsed("C:\\x");
+    editor.FileBrowsed(std::nullopt);
+    EXPECT_EQ(editor.View().Command.Text, "C:\\a b\\app.exe");
+    EXPECT_TRUE(editor.SkipNodeClick());
+    EXPECT_EQ(editor.NodeClick(6), 2);
+    EXPECT_EQ(Controls(editor.View()), "on[] on[C:\\a b\\app.exe] on[] hidden[]");
+    EXPECT_FALSE(editor.SkipNodeClick());
+    EXPECT_EQ(editor.NodeClick(6), 6);
+
+    // The click after a browse is used up also when it lands on "File/Folder" itself; a click on
+    // the node already chosen applies its layout again.
+    editor.NodeClick(2);
+    editor.FileBrowsed("C:\\b.exe");
+    EXPECT_EQ(editor.NodeClick(2), 2);
+    EXPECT_EQ(editor.View().Command.Text, "C:\\b.exe");
+    EXPECT_EQ(editor.NodeClick(2), 2);
+    EXPECT_EQ(editor.View().Command.Text, "");
+}
+
+TEST(ActionEditor, AFolderWithoutPathGivesItsTrimmedNameAndTwoBackslashes) {
+    EXPECT_EQ(FolderPathFromDisplayName("  Network  "), "Network\\\\");
+    EXPECT_EQ(FolderPathFromDisplayName("   "), "");
 }
 
 }  // namespace
