@@ -44,8 +44,7 @@ TEST(Catalogue, ListsTheNodesInTheirStoredOrder) {
 
 TEST(Catalogue, ListsEachCdRomDriveButAUnderBothCdSections) {
     const std::pair<const char*, std::string> cases[] = {
-        {"", ""}, {"e", "E:|"}, {"a", ""}, {"ae", "E:|"}, {"b", "B:|"}, {"zd", "D:|Z:|"},
-    };
+        {"", ""}, {"e", "E:|"}, {"a", ""}, {"ae", "E:|"}, {"b", "B:|"}, {"zd", "D:|Z:|"}};
     for (const auto& [cdRoms, drives] : cases) {
         FakeDriveProbe probe(cdRoms);
         // A fixed, a remote, a RAM and a removable disk.
@@ -68,8 +67,7 @@ TEST(Catalogue, ParentsCategoriesAndPositionsOutsideTheTree) {
     const std::pair<std::int32_t, const char*> parents[] = {
         {1, ""},          {3, "File/Folder"}, {11, "Open"},     {12, "Namespace"}, {23, ""},
         {25, "CD Eject"}, {26, ""},           {27, "CD Close"}, {46, "Display"},   {0, ""},
-        {47, ""},
-    };
+        {47, ""}};
     for (const auto& [position, parentText] : parents) {
         const CatalogueNode* parent = ParentNode(tree, position);
         EXPECT_EQ(parent == nullptr ? "" : parent->Text, parentText) << position;
@@ -167,8 +165,7 @@ TEST(ActionEditor, EachLayoutSetsTheControlsAndLeavesTheTextsOfTheOnesItHides) {
         {FieldLayout::Url, "off[b] on[] off[N/A] hidden[p]"},
         {FieldLayout::Email, "off[b] on[] off[N/A] hidden[p]"},
         {FieldLayout::Namespace, "off[b] off[explorer.exe /n,/e,] on[] hidden[p]"},
-        {FieldLayout::Paste, "hidden[b] hidden[c] hidden[a] on[]"},
-    };
+        {FieldLayout::Paste, "hidden[b] hidden[c] hidden[a] on[]"}};
     for (const auto& [layout, controls] : cases) {
         EditorView view{
             "", "", {true, true, "b"}, {true, true, "c"}, {true, true, "a"}, {true, true, "p"}, ""};
@@ -294,14 +291,12 @@ TEST(ActionEditor, EditingFindsTheNodeFillsTheFieldsAndAnUnchangedOkRewritesTheR
 // have typed into its fields: the row comes back exactly as it was stored.
 TEST(ActionEditor, AnUnchangedEditOfAnyActionKeepsItsData) {
     // Command, parameters and paste text, by field layout.
-    const char* const typedInto[][3] = {
-        {"", "", ""},
-        {"C:\\My Files\\a.exe", "-x \"y\" ", ""},
-        {"x.org/?q=\"a b\" ", "", ""},
-        {"a@b.c ", "", ""},
-        {"", "{645FF040-5081-101B-9F08-00AA002F954E}", ""},
-        {"", "", "say \"hi\" \r\nnow "},
-    };
+    const char* const typedInto[][3] = {{"", "", ""},
+                                        {"C:\\My Files\\a.exe", "-x \"y\" ", ""},
+                                        {"x.org/?q=\"a b\" ", "", ""},
+                                        {"a@b.c ", "", ""},
+                                        {"", "{645FF040-5081-101B-9F08-00AA002F954E}", ""},
+                                        {"", "", "say \"hi\" \r\nnow "}};
     const CatalogueTree tree = Tree("e");
     std::set<std::string> captions;
     for (std::int32_t position = 1; static_cast<std::size_t>(position) <= tree.size(); ++position) {

@@ -81,14 +81,12 @@ TEST(AddKeyToHotkeyText, BuildsTheWordsInTheirOrderWhateverOrderTheKeysCameIn) {
     const std::pair<std::vector<std::uint32_t>, const char*> cases[] = {
         {{kCtrl, kAlt, 'K'}, "ALT + CTRL + K"},
         {{kAlt, kCtrl, 'K'}, "ALT + CTRL + K"},
-        {{kShift, kAlt, 0x74}, "SHIFT + ALT + F5"},
         {{kCtrl, kAlt, kShift, '.'}, "SHIFT + ALT + CTRL + ."},
         {{kShift, kCtrl, kAlt, 'Q'}, "SHIFT + CTRL + ALT + Q"},
         {{kCtrl, kLeftWin, 0x28}, "WIN + CTRL + [DARROW]"},
         {{kRightWin, kShift, '1'}, "WIN + SHIFT + 1"},
         {{kLeftWin, kRightWin, '1'}, "WIN + 1"},
-        {{kLeftWin, kShift, kAlt, 0x25}, "WIN + SHIFT + ALT + [LARROW]"},
-        {{kCtrl, 0xE9}, "CTRL + é"}};
+        {{kLeftWin, kShift, kAlt, 0x25}, "WIN + SHIFT + ALT + [LARROW]"}};
     for (const auto& [keys, expected] : cases) {
         // A held modifier repeats its key-down.
         for (const int repeats : {1, 3}) {
@@ -188,7 +186,6 @@ TEST(AltGrTip, MarksTheCtrlAltHotkeysThatTakeACharacterOfTheLayout) {
         {"SHIFT + CTRL + ALT + Q", Accepted, nullptr},
         {"WIN + CTRL + ALT + Q", Accepted, nullptr},
         {"CTRL + Q", Accepted, nullptr},
-        {"SHIFT + ALT + Q", Accepted, nullptr},
         // Another owner holds the combination, so this row takes nothing away.
         {"CTRL + ALT + Q", Refused, nullptr},
         {"CTRL + ALT + Z", Accepted, nullptr},

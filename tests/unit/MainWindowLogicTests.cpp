@@ -257,18 +257,16 @@ MemorySettingsStore StoreWith(const std::string& text) {
 }
 
 TEST(EmailPrompt, RemembersANewReceiverOnceInTheLowestFreeSlot) {
-    const char* const cases[][4] = {
-        // before, typed, answer, after
-        {"", "  a@x  ", "a@x", "1=a@x L=a@x"},
-        {"1=a", "   ", "", "1=a"},
-        {"1=a 2=b L=b", " a", "a", "1=a 2=b L=b"},
-        {"1=A@x", "a@x", "a@x", "1=A@x 2=a@x L=a@x"},
-        {"1=a 2= 4=d", "n", "n", "1=a 2=n 4=d L=n"},
-        {"1=a 3=c", "n", "n", "1=a 2=n 3=c L=n"},
-        {"* 7=", "200", "200", "* 7="},
-        {"*", "new", "new", "*"},
-        {"* 201=x", "x", "x", "* 201=x"},
-    };
+    const char* const cases[][4] = {// before, typed, answer, after
+                                    {"", "  a@x  ", "a@x", "1=a@x L=a@x"},
+                                    {"1=a", "   ", "", "1=a"},
+                                    {"1=a 2=b L=b", " a", "a", "1=a 2=b L=b"},
+                                    {"1=A@x", "a@x", "a@x", "1=A@x 2=a@x L=a@x"},
+                                    {"1=a 2= 4=d", "n", "n", "1=a 2=n 4=d L=n"},
+                                    {"1=a 3=c", "n", "n", "1=a 2=n 3=c L=n"},
+                                    {"* 7=", "200", "200", "* 7="},
+                                    {"*", "new", "new", "*"},
+                                    {"* 201=x", "x", "x", "* 201=x"}};
     for (const auto& [before, typed, answer, after] : cases) {
         MemorySettingsStore store = StoreWith(before);
         EXPECT_EQ(AcceptEmailReceiver(typed, store), answer) << before << " + " << typed;
@@ -285,14 +283,12 @@ TEST(EmailPrompt, RemoveAsksPerMatchingSlotAndDeletesLastEmailWithEachConfirmedO
         const char* text;
         std::vector<bool> answers;  // one question per answer, each "... delete <text> ?"
         const char* after;
-    } cases[] = {
-        {"1=a 2=b 3=c L=c", "b", {true}, "1=a 3=c"},
-        {"1=a 2=b 3=c L=c", "b", {false}, "1=a 2=b 3=c L=c"},
-        {"1=a 2= L=a", "", {}, "1=a 2= L=a"},
-        {"1=a 2=b L=b", "b ", {}, "1=a 2=b L=b"},
-        {"1=a 2=b L=b", "B", {}, "1=a 2=b L=b"},
-        {"2=x 5=x L=x", "x", {false, true}, "2=x"},
-    };
+    } cases[] = {{"1=a 2=b 3=c L=c", "b", {true}, "1=a 3=c"},
+                 {"1=a 2=b 3=c L=c", "b", {false}, "1=a 2=b 3=c L=c"},
+                 {"1=a 2= L=a", "", {}, "1=a 2= L=a"},
+                 {"1=a 2=b L=b", "b ", {}, "1=a 2=b L=b"},
+                 {"1=a 2=b L=b", "B", {}, "1=a 2=b L=b"},
+                 {"2=x 5=x L=x", "x", {false, true}, "2=x"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.before) + " - " + c.text);
         MemorySettingsStore store = StoreWith(c.before);
