@@ -2,214 +2,450 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "FakeHotkeyPort.h"
 #include "RecordingExecutor.h"
+#include "hotkeys/AltGr.h"
+#include "hotkeys/HotkeyCapture.h"
 #include "hotkeys/HotkeyNotation.h"
+#include "model/ActionStore.h"
+#include "model/MemorySettingsStore.h"
+#include "platform/HotkeyPort.h"
 #include "platform/Windows1252CodePage.h"
+#include "ui/MainWindowLogic.h"
 
 namespace tessarin {
 namespace {
 
-using fakes::FakeHotkeyPort;
-using fakes::RecordingExecutor;
-using Runs = std::vector<std::pair<std::string, std::string>>;
+constexpr std::uint32_t kShift = 16, kCtrl = 17, kAlt = 18, kLeftWin = 91, kRightWin = 92;
+const Windows1252CodePage kCodePage;
 
-struct Rig {
-    Rig(const Rig&) = delete;
-    Rig& operator=(const Rig&) = delete;
-    Rig(std::initializer_list<std::pair<const char*, const char*>> rows) {
-        for (const auto& [hotkey, data] : rows) {
-            ActionRecord record;
-            record.ActionType = "Go to URL";
-            record.Hotkey = hotkey;
-            record.Data = data;
-            list.Add(std::move(record));
+// The modifier words are plain substring tests; the key starts two characters after the last plus
+// sign; blanks around either part are trimmed, other white space is not; the key names are exact,
+// and any other text gives the first byte of its form in the code page.
+TEST(ParseHotkeyText, ModifierWordsBeforeTheLastPlusAndTheKeyAfterIt) {
+    const struct {
+        const char* text;
+        std::uint32_t modifiers;  // 0: the text names no combination
+        std::uint32_t key;
+    } cases[] = {{"CTRL + ALT + K", 3, 'K'},
+                 {"CONTROL + X", 2, 'X'},
+                 {"SHIFT + a", 4, 'a'},
+                 {"null", 0, 0},
+                 {"ctrl + k", 0, 0},
+                 {"", 0, 0},
+                 {"CTRL+K", 0, 0},
+                 {"CTRL + ", 0, 0},
+                 {"ALTCTRLSHIFTWIN + Z", 15, 'Z'},
+                 {"CTRL + ALT", 2, 'A'},
+                 {"CTRL + A+B", 0, 0},
+                 {"CTRL + A+BC", 2, 'C'},
+                 {"  CTRL  + K ", 2, 'K'},
+                 {"CTRL + \tK", 2, 0x09},
+                 {"CTRL + F13", 2, 'F'},
+                 {"CTRL + é", 2, 0xE9},
+                 {"CTRL + €", 2, 0x80},
+                 {"CTRL + 中", 2, '?'}};
+    for (const auto& c : cases) {
+        const std::optional<ParsedHotkey> expected =
+            c.modifiers == 0 ? std::nullopt : std::optional(ParsedHotkey{c.modifiers, c.key});
+        EXPECT_EQ(ParseHotkeyText(c.text, kCodePage), expected) << '"' << c.text << '"';
+    }
+}
+
+// Keys pressed on a field holding some text, and the text, Ignored and Complete after the last.
+TEST(AddKeyToHotkeyText, NeedsAModifierAndANamedKeyAndKeepsTheWordsInTheirOrder) {
+    const struct {
+        const char* text;
+        std::vector<std::uint32_t> keys;
+        const char* after;
+    } cases[] = {// A held modifier repeats its key-down.
+                 {"", {kAlt, kAlt, kCtrl, kCtrl, 'K'}, "ALT + CTRL + K|01"},
+                 {"", {kCtrl, kAlt, kShift, '.'}, "SHIFT + ALT + CTRL + .|01"},
+                 {"", {kShift, kShift, kCtrl, kAlt, kAlt, 'Q'}, "SHIFT + CTRL + ALT + Q|01"},
+                 {"", {kCtrl, kLeftWin, 0x28}, "WIN + CTRL + [DARROW]|01"},
+                 {"", {kLeftWin, kRightWin, '1'}, "WIN + 1|01"},
+                 {"", {'K'}, "|10"},
+                 {"ctrl + ", {'L'}, "ctrl + |10"},
+                 {"CTRL", {'L'}, "CTRL|10"},
+                 {"CONTROL + ", {'X'}, "CONTROL + X|01"},
+                 {"CTRL + ", {0x100}, "CTRL + |10"},
+                 {"CTRL + ", {0x82}, "CTRL + \xE2\x80\x9A|01"},
+                 {"CTRL + K", {'L'}, "CTRL + L|01"},
+                 {"CTRL + [LARROW]", {0x70}, "CTRL + F1|01"},
+                 {"ALT + CTRL + +", {'A'}, "ALT + CTRL + A|01"},
+                 {"CTRL + K", {kAlt}, "ALT + CTRL + K|00"},
+                 {"CTRL + K", {kCtrl}, "CTRL + K|00"},
+                 {"ALT + ", {kShift}, "SHIFT + ALT + |00"}};
+    for (const auto& c : cases) {
+        HotkeyTextStep step;
+        step.Text = c.text;
+        for (const std::uint32_t key : c.keys) {
+            step = AddKeyToHotkeyText(step.Text, key, kCodePage);
+        }
+        EXPECT_EQ(step.Text + "|" + std::to_string(step.Ignored) + std::to_string(step.Complete),
+                  c.after)
+            << c.text << " / " << ::testing::PrintToString(c.keys);
+    }
+}
+
+// Every combination the capture can build parses back to what was held and pressed, except the
+// keys whose one-character name the parse trims or skips: the space bar (a blank) and the key
+// named by the plus sign, which the parse takes for the separator's.
+TEST(HotkeyNotation, EveryCapturedCombinationParsesBackExceptBlankAndPlus) {
+    const std::pair<std::vector<std::uint32_t>, std::uint32_t> holds[] = {
+        {{kAlt}, kModAlt},
+        {{kRightWin}, kModWin},
+        {{kLeftWin, kShift}, kModWin | kModShift},
+        {{kCtrl, kLeftWin, kAlt, kShift}, kModControl | kModWin | kModAlt | kModShift}};
+    const std::set<std::uint32_t> modifierKeys = {kShift, kCtrl, kAlt, kLeftWin, kRightWin};
+    for (const auto& [held, flags] : holds) {
+        std::set<std::uint32_t> lost;
+        for (std::uint32_t key = 0; key <= 0xFF; ++key) {
+            HotkeyTextStep step;
+            for (const std::uint32_t down : held) {
+                step = AddKeyToHotkeyText(step.Text, down, kCodePage);
+            }
+            step = AddKeyToHotkeyText(step.Text, key, kCodePage);
+            ASSERT_EQ(step.Complete, modifierKeys.count(key) == 0) << key;
+            if (step.Complete &&
+                ParseHotkeyText(step.Text, kCodePage) != ParsedHotkey{flags, key}) {
+                lost.insert(key);
+            }
+        }
+        EXPECT_EQ(lost, (std::set<std::uint32_t>{0x20, 0x2B})) << "flags " << flags;
+    }
+}
+
+// What AltGr (and Shift) types: @ on Q, and the Polish a with ogonek in both cases.
+class TableLayout final : public KeyboardLayout {
+  public:
+    std::optional<std::string> AltGrText(std::uint32_t key, bool shift) const override {
+        if (key == 'A') {
+            return shift ? "\xC4\x84" : "\xC4\x85";
+        }
+        return key == 'Q' && !shift ? std::optional<std::string>("@") : std::nullopt;
+    }
+};
+
+TEST(AltGrTip, MarksTheCtrlAltHotkeysThatTakeACharacterOfTheLayout) {
+    enum { None, Accepted, Refused };
+    const struct {
+        const char* hotkey;
+        int held;
+        const char* named;  // what the tip says the hotkey is and types; null: no tip
+    } cases[] = {{"CTRL + ALT + Q", Accepted,
+                  R"(On this keyboard, CTRL + ALT + Q is AltGr+Q, which types "@". )"
+                  R"(While this hotkey is set, "@" cannot be typed.)"},
+                 // Disabled hotkeys take the character again when they are enabled.
+                 {"ALT + CONTROL + Q", None, R"(ALT + CONTROL + Q is AltGr+Q, which types "@")"},
+                 {"SHIFT + CTRL + ALT + A", Accepted, "AltGr+Shift+A, which types \"\xC4\x84\""},
+                 {"SHIFT + CTRL + ALT + Q", Accepted, nullptr},
+                 {"WIN + CTRL + ALT + Q", Accepted, nullptr},
+                 {"CTRL + Q", Accepted, nullptr},
+                 // Another owner holds the combination, so this row takes nothing away.
+                 {"CTRL + ALT + Q", Refused, nullptr},
+                 {"CTRL + ALT + Z", Accepted, nullptr},
+                 {"", None, nullptr}};
+    for (const auto& c : cases) {
+        ActionRecord row;
+        row.Hotkey = c.hotkey;
+        row.Registration = {c.held != None, c.held == Accepted};
+        const std::string tip = AltGrTip(row, TableLayout(), kCodePage);
+        EXPECT_TRUE(c.named ? tip.find(c.named) != std::string::npos : tip.empty()) << tip;
+    }
+}
+
+// A global atom table with use counts (an atom released once too often leaves a negative count)
+// and a hotkey service that, like the system's, refuses a combination or an id already taken.
+class FakeHotkeyPort : public HotkeyPort {
+  public:
+    using Combination = std::pair<std::uint32_t, std::uint32_t>;  // modifiers, key code
+
+    std::uint16_t AddGlobalAtom(const std::string& name) override {
+        if (atomTableFull) {
+            return 0;
+        }
+        const auto next = static_cast<std::uint16_t>(0xC000 + atoms.size());
+        const std::uint16_t atom = atoms.try_emplace(name, next).first->second;
+        ++useCounts[atom];
+        return atom;
+    }
+    void DeleteGlobalAtom(std::uint16_t atom) override {
+        if (--useCounts[atom] == 0) {
+            useCounts.erase(atom);
         }
     }
+    bool RegisterHotkey(std::int32_t id, std::uint32_t modifiers, std::uint32_t keyCode) override {
+        const bool taken = live.count(id) != 0 || Owner({modifiers, keyCode}) != 0;
+        if (!taken) {
+            live.emplace(id, Combination{modifiers, keyCode});
+        }
+        return !taken;
+    }
+    void UnregisterHotkey(std::int32_t id) override { live.erase(id); }
 
-    // What the system would deliver for a combination typed as hotkey text.
-    void Press(const std::string& hotkeyText) {
-        const auto parsed = ParseHotkeyText(hotkeyText, codePage);
-        ASSERT_TRUE(parsed.has_value()) << hotkeyText;
-        hotkeys.DoHotkey(port.Press(parsed->Modifiers, parsed->KeyCode));
+    // The id the system reports for a pressed combination, 0 when nothing owns it.
+    std::int32_t Owner(Combination pressed) const {
+        const auto found = std::find_if(live.begin(), live.end(),
+                                        [&](const auto& entry) { return entry.second == pressed; });
+        return found == live.end() ? 0 : found->first;
+    }
+
+    std::map<std::string, std::uint16_t> atoms;
+    std::map<std::uint16_t, int> useCounts;
+    std::map<std::int32_t, Combination> live;
+    bool atomTableFull = false;
+};
+
+// The system reports a hotkey by the id of a global atom, and names get the atoms from 0xC000 up.
+static_assert(HotkeyIdFromAtom(0xC000) == -16384 && HotkeyIdFromAtom(0xFFFF) == -1);
+static_assert(AtomFromHotkeyId(-16384) == 0xC000 && AtomFromHotkeyId(-1) == 0xFFFF);
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+        end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+    }
+    return parts;
+}
+
+std::string HotkeyColumn(const ActionList& list) {
+    std::string column;
+    for (const ActionRecord& row : list) {
+        column += (&row == &*list.begin() ? "" : "|") + row.Hotkey;
+    }
+    return column;
+}
+
+// A list whose row n has the n-th hotkey text ("|" between rows) and runs the data "rown",
+// registered as at the start.
+struct Rig {
+    explicit Rig(const std::string& hotkeyColumn) {
+        for (const std::string& text : Split(hotkeyColumn, '|')) {
+            list.Add({"Go to URL", text, "row" + std::to_string(list.Count() + 1), 2, 0, {}});
+        }
+        if (hotkeyColumn.empty()) {
+            list.Clear();
+        }
+        hotkeys.RegisterAllHotKeys();
+    }
+
+    // The data of the rows that the combination, typed as hotkey text, runs, "|" between them.
+    std::string Press(const std::string& combination) {
+        executor.runs.clear();
+        const auto parsed = ParseHotkeyText(combination, kCodePage);
+        EXPECT_TRUE(parsed.has_value()) << combination;
+        hotkeys.DoHotkey(parsed ? port.Owner({parsed->Modifiers, parsed->KeyCode}) : 0);
+        std::string data;
+        for (const auto& run : executor.runs) {
+            data += (data.empty() ? "" : "|") + run.second;
+        }
+        return data;
+    }
+
+    // At the exit every atom and combination is given back, each exactly once.
+    void ExpectAllReleasedAtExit() {
+        hotkeys.UnregisterAllHotKeys();
+        EXPECT_TRUE(port.useCounts.empty() && port.live.empty());
     }
 
     ActionList list;
     FakeHotkeyPort port;
-    RecordingExecutor executor;
-    Windows1252CodePage codePage;
+    fakes::RecordingExecutor executor;
     AppState state;
-    Hotkeys hotkeys{list, port, executor, codePage, state};
+    MemorySettingsStore store;
+    Hotkeys hotkeys{list, port, executor, kCodePage, state};
 };
 
-TEST(Hotkeys, RegistersRowsWhoseTextNamesACombinationUnderTheAtomOfTheirPosition) {
-    Rig rig({{"CTRL + K", "a"}, {"", "b"}, {"ALT + B", "c"}, {"ctrl + k", "d"}, {"CTRL +  ", "e"}});
-    rig.hotkeys.RegisterAllHotKeys();
-
-    std::vector<std::string> names;
-    for (const auto& call : rig.port.calls) {
-        if (call.What == "AddAtom") {
-            names.push_back(call.Name);
-        }
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"TessarinAtom1", "TessarinAtom3"}));
-    ASSERT_EQ(rig.port.CountCalls("Register"), 2u);
-    EXPECT_EQ(rig.port.calls.back(),
-              (FakeHotkeyPort::Call{"Register", {}, rig.list.At(3).Tag, kModAlt, 'B'}));
-    for (std::size_t n : {2u, 4u, 5u}) {
-        EXPECT_EQ(rig.list.At(n).Tag, 0) << "row " << n;
-        EXPECT_FALSE(rig.list.At(n).Registration.Held) << "row " << n;
-    }
-    for (std::size_t n : {1u, 3u}) {
-        EXPECT_GE(rig.list.At(n).Tag, -16384);
-        EXPECT_LE(rig.list.At(n).Tag, -1);
-    }
-    EXPECT_NE(rig.list.At(1).Tag, rig.list.At(3).Tag);
+TEST(Hotkeys, EachRowAnswersToItsOwnCombinationAndTheFirstOfTwoKeepsIt) {
+    Rig rig("CTRL + K||ALT + B|ctrl + k|CTRL +  |CTRL + K");
     EXPECT_TRUE(rig.state.HotkeysEnabled);
-}
-
-TEST(Hotkeys, AtomIdConversionCoversTheWholeNameRange) {
-    struct Case {
-        std::uint16_t atom;
-        std::int32_t id;
-    };
-    for (const Case& c : {Case{0xC000, -16384}, Case{0xFFFF, -1}, Case{0xC001, -16383},
-                          Case{0x0001, 1}, Case{0x7FFF, 32767}}) {
-        EXPECT_EQ(HotkeyIdFromAtom(c.atom), c.id);
-        EXPECT_EQ(AtomFromHotkeyId(c.id), c.atom);
+    for (const std::int32_t stranger : {0, 12345, -1}) {
+        rig.hotkeys.DoHotkey(stranger);
     }
-}
-
-TEST(Hotkeys, SameCombinationTwiceRunsOnlyTheFirstRow) {
-    Rig rig({{"CTRL + K", "first"}, {"CTRL + K", "second"}});
-    rig.hotkeys.RegisterAllHotKeys();
-
-    // The refused row still looks registered: it has a tag and holds its atom.
-    EXPECT_NE(rig.list.At(2).Tag, 0);
-    EXPECT_TRUE(rig.list.At(2).Registration.Held);
-    EXPECT_FALSE(rig.list.At(2).Registration.Accepted);
-    EXPECT_TRUE(rig.list.At(1).Registration.Accepted);
-
-    rig.Press("CTRL + K");
-    EXPECT_EQ(rig.executor.runs, (Runs{{"Go to URL", "first"}}));
-}
-
-TEST(Hotkeys, DisableKeepsTagsAndReleasesEveryAtomExactlyOnce) {
-    Rig rig({{"CTRL + A", "a"}, {"CTRL + B", "b"}, {"", "c"}});
-    rig.hotkeys.RegisterAllHotKeys();
-    const std::int32_t tag1 = rig.list.At(1).Tag;
-    const std::int32_t tag2 = rig.list.At(2).Tag;
-
-    rig.hotkeys.ToggleHotkeys();  // disable
-    EXPECT_FALSE(rig.state.HotkeysEnabled);
-    EXPECT_EQ(rig.hotkeys.ToggleCaption(), std::string("Enable All Hotkeys"));
-    EXPECT_EQ(rig.list.At(1).Tag, tag1);
-    EXPECT_EQ(rig.list.At(2).Tag, tag2);
-    EXPECT_TRUE(rig.port.live.empty());
-    EXPECT_TRUE(rig.port.useCounts.empty());
-
-    rig.Press("CTRL + A");
     EXPECT_TRUE(rig.executor.runs.empty());
-
-    rig.hotkeys.UnregisterAllHotKeys();  // the exit after a disable
-    EXPECT_EQ(rig.port.CountCalls("DeleteAtom"), 2u);
-    EXPECT_EQ(rig.port.CountCalls("Unregister"), 2u);
-    EXPECT_EQ(rig.port.overReleasedAtoms, 0);
+    EXPECT_EQ(rig.Press("CTRL + K"), "row1");
+    EXPECT_EQ(rig.Press("ALT + B"), "row3");
+    for (const std::size_t n : {2u, 4u, 5u}) {
+        EXPECT_TRUE(rig.list.At(n).Tag == 0 && !rig.list.At(n).Registration.Held) << n;
+    }
+    // The refused row holds its atom all the same, and gives it back with the others.
+    EXPECT_TRUE(rig.list.At(6).Registration.Held && !rig.list.At(6).Registration.Accepted);
+    rig.ExpectAllReleasedAtExit();
 }
 
-TEST(Hotkeys, EnableRegistersAgainFromTheCurrentTexts) {
-    Rig rig({{"CTRL + A", "a"}});
-    rig.hotkeys.RegisterAllHotKeys();
+TEST(Hotkeys, DisableReleasesEverythingAndEnableRegistersTheCurrentTextsIfTheAtomsLast) {
+    Rig rig("CTRL + A|CTRL + B|");
     rig.hotkeys.ToggleHotkeys();
+    EXPECT_STREQ(rig.hotkeys.ToggleCaption(), "Enable All Hotkeys");
+    EXPECT_TRUE(rig.port.live.empty() && rig.port.useCounts.empty());
     rig.list.At(1).Hotkey = "ALT + F5";
     rig.hotkeys.ToggleHotkeys();
-
-    EXPECT_TRUE(rig.state.HotkeysEnabled);
-    EXPECT_EQ(rig.hotkeys.ToggleCaption(), std::string("Disable All Hotkeys"));
-    rig.Press("ALT + F5");
-    EXPECT_EQ(rig.executor.runs, (Runs{{"Go to URL", "a"}}));
-    EXPECT_EQ(rig.port.Press(kModControl, 'A'), 0);
-}
-
-TEST(Hotkeys, EmptyListLeavesTheFlagAlone) {
-    Rig rig{};
-    EXPECT_EQ(rig.hotkeys.ToggleCaption(), std::string("Enable All Hotkeys"));
+    EXPECT_STREQ(rig.hotkeys.ToggleCaption(), "Disable All Hotkeys");
+    EXPECT_EQ(rig.Press("ALT + F5") + rig.Press("CTRL + B"), "row1row2");
+    EXPECT_EQ(rig.port.Owner({kModControl, 'A'}), 0);
     rig.hotkeys.ToggleHotkeys();
-    EXPECT_FALSE(rig.state.HotkeysEnabled);
-    EXPECT_TRUE(rig.port.calls.empty());
+    rig.ExpectAllReleasedAtExit();
 
-    rig.state.HotkeysEnabled = true;
-    rig.hotkeys.UnregisterAllHotKeys();
-    EXPECT_TRUE(rig.state.HotkeysEnabled);
-}
-
-TEST(Hotkeys, MessageWithIdZeroOrAStrangerIdRunsNothing) {
-    Rig rig({{"", "untagged"}, {"CTRL + K", "tagged"}});
-    rig.hotkeys.RegisterAllHotKeys();
-    rig.hotkeys.DoHotkey(0);
-    rig.hotkeys.DoHotkey(12345);
-    rig.hotkeys.DoHotkey(-1);
-    EXPECT_TRUE(rig.executor.runs.empty());
-}
-
-TEST(Hotkeys, RowsKeepWorkingAfterTheFirstOfThreeIsDeleted) {
-    Rig rig({{"CTRL + A", "a"}, {"CTRL + B", "b"}, {"CTRL + C", "c"}});
-    rig.hotkeys.RegisterAllHotKeys();
-
-    rig.hotkeys.UnregisterOneHotKey(rig.list.At(1));
-    rig.list.Remove(1);
-
-    rig.Press("CTRL + B");
-    rig.Press("CTRL + C");
-    rig.Press("CTRL + A");
-    EXPECT_EQ(rig.executor.runs, (Runs{{"Go to URL", "b"}, {"Go to URL", "c"}}));
-
-    // The held registrations moved with their rows: a full release frees every atom once.
-    rig.hotkeys.UnregisterAllHotKeys();
-    EXPECT_TRUE(rig.port.useCounts.empty());
-    EXPECT_EQ(rig.port.overReleasedAtoms, 0);
-}
-
-TEST(Hotkeys, EveryRowWithTheFiringTagRunsInListOrder) {
-    Rig rig({{"", "a"}, {"", "b"}, {"", "c"}});
-    rig.list.At(1).Tag = -5;
-    rig.list.At(3).Tag = -5;
-    rig.list.At(1).ActionType = "Mute";
-    rig.hotkeys.DoHotkey(-5);
-    EXPECT_EQ(rig.executor.runs, (Runs{{"Mute", "a"}, {"Go to URL", "c"}}));
-}
-
-TEST(Hotkeys, FullAtomTableRegistersNothing) {
-    Rig rig({{"CTRL + K", "a"}});
     rig.port.atomTableFull = true;
-    rig.hotkeys.RegisterAllHotKeys();
-
-    EXPECT_EQ(rig.port.CountCalls("Register"), 0u);
-    EXPECT_EQ(rig.list.At(1).Tag, 0);
-    EXPECT_FALSE(rig.list.At(1).Registration.Held);
-    rig.hotkeys.UnregisterAllHotKeys();
-    EXPECT_EQ(rig.port.CountCalls("DeleteAtom"), 0u);
+    rig.hotkeys.ToggleHotkeys();
+    EXPECT_TRUE(rig.list.At(1).Tag == 0 && !rig.list.At(1).Registration.Held);
+    EXPECT_TRUE(rig.port.live.empty());
+    Rig empty("");
+    empty.hotkeys.ToggleHotkeys();
+    EXPECT_STREQ(empty.hotkeys.ToggleCaption(), "Enable All Hotkeys");
 }
 
-TEST(Hotkeys, AnActionThatRemovesRowsWhileRunningEndsTheScanSafely) {
-    Rig rig({{"", "a"}, {"", "b"}, {"", "c"}});
-    for (ActionRecord& row : rig.list) {
-        row.Tag = -7;
+TEST(Hotkeys, RowsWithTheFiringIdRunInListOrderWhileAnActionDeletesRows) {
+    Rig rig("|||");
+    for (const std::size_t n : {1u, 2u, 4u}) {
+        rig.list.At(n).Tag = -7;
     }
-    // A nested hotkey deleting rows while the first action still runs.
-    rig.executor.onRun = [&](const std::string&, const std::string& data) {
-        if (data == "a") {
-            rig.list.Remove(3);
+    rig.list.At(4).ActionType = "Mute";
+    // A nested hotkey deleting a row while the first action still runs.
+    rig.executor.onRun = [&rig](const std::string&, const std::string& data) {
+        if (data == "row1") {
             rig.list.Remove(2);
         }
     };
     rig.hotkeys.DoHotkey(-7);
-    EXPECT_EQ(rig.executor.runs, (Runs{{"Go to URL", "a"}}));
+    using Runs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(rig.executor.runs, (Runs{{"Go to URL", "row1"}, {"Mute", "row4"}}));
+}
+
+constexpr std::uint32_t kUp = 0;  // no key has the code 0: stands for "a key went up"
+constexpr std::uint32_t kDeleteButton = 0x1000, kCancelButton = 0x1001;
+
+TEST(HotkeyCapture, KeysAndButtonsBuildTheFieldAndOnlyTheFirstEndCounts) {
+    const struct {
+        std::vector<std::uint32_t> events;
+        CaptureKey last;  // buttons and key-ups count as Ignored
+        const char* text;
+        const char* answer;  // null: still open
+    } cases[] = {{{kCtrl, kCtrl, 'K'}, CaptureKey::Accepted, "CTRL + K", "CTRL + K"},
+                 {{kCtrl, kUp, 'K'}, CaptureKey::Ignored, "", nullptr},
+                 // The space bar and the plus key name no key that could be registered.
+                 {{kCtrl, 0x2B}, CaptureKey::Ignored, "CTRL + ", nullptr},
+                 {{kCtrl, 0x20, 'Q'}, CaptureKey::Accepted, "CTRL + Q", "CTRL + Q"},
+                 {{kCtrl, kUp, 0x1B}, CaptureKey::Cancelled, "", ""},
+                 {{kShift, 0x1B}, CaptureKey::Accepted, "SHIFT + \x1b", "SHIFT + \x1b"},
+                 {{kCtrl, 'K', kUp, kAlt, 'J'}, CaptureKey::Ignored, "CTRL + K", "CTRL + K"},
+                 {{kCtrl, kDeleteButton, kCancelButton}, CaptureKey::Ignored, "CTRL + ", "#DEL#"},
+                 {{kCtrl, kCancelButton, kDeleteButton}, CaptureKey::Ignored, "CTRL + ", ""},
+                 {{kAlt, 'K', kDeleteButton}, CaptureKey::Ignored, "ALT + K", "ALT + K"}};
+    for (const auto& c : cases) {
+        HotkeyCapture capture(kCodePage);
+        CaptureKey last = CaptureKey::Ignored;
+        for (const std::uint32_t event : c.events) {
+            last = CaptureKey::Ignored;
+            if (event == kUp) {
+                capture.KeyUp();
+            } else if (event == kDeleteButton || event == kCancelButton) {
+                event == kDeleteButton ? capture.DeleteHotkey() : capture.Cancel();
+            } else {
+                last = capture.KeyDown(event);
+            }
+        }
+        const std::string name = ::testing::PrintToString(c.events);
+        EXPECT_EQ(last, c.last) << name;
+        EXPECT_EQ(capture.Text(), c.text) << name;
+        EXPECT_EQ(capture.Finished(), c.answer != nullptr) << name;
+        EXPECT_EQ(capture.Answer(), c.answer == nullptr ? "" : c.answer) << name;
+    }
+}
+
+TEST(EditHotkey, EveryAnswerEndsSavedAndRegisteredFromTheTextsAndSwitchedOn) {
+    const struct {
+        const char* hotkeys;
+        bool disabledFirst;
+        std::optional<std::size_t> selected;
+        const char* answer;
+        const char* texts;    // the hotkey column afterwards, also as stored
+        const char* presses;  // combination>data of the row it runs, "|" between presses
+    } cases[] = {
+        {"CTRL + A|CTRL + B", false, 2, "ALT + CTRL + F5", "CTRL + A|ALT + CTRL + F5",
+         "ALT + CTRL + F5>row2|CTRL + B>|CTRL + A>row1"},
+        {"|CTRL + B", false, 1, "WIN + SHIFT + [LARROW]", "WIN + SHIFT + [LARROW]|CTRL + B",
+         "WIN + SHIFT + [LARROW]>row1|CTRL + B>row2"},
+        {"CTRL + A|CTRL + B", false, 1, "#DEL#", "|CTRL + B", "CTRL + A>|CTRL + B>row2"},
+        {"null|CTRL + B", false, 1, "#DEL#", "|CTRL + B", "CTRL + B>row2"},
+        {"CTRL + A|SHIFT + B", true, 2, "", "CTRL + A|SHIFT + B", "CTRL + A>row1|SHIFT + B>row2"},
+        {"CTRL + A", true, std::nullopt, "#DEL#", "CTRL + A", "CTRL + A>row1"},
+        {"CTRL + K|", true, 2, "CTRL + K", "CTRL + K|CTRL + K", "CTRL + K>row1"},
+        {"CTRL + K|CTRL + K", false, 2, "#DEL#", "CTRL + K|", "CTRL + K>row1"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.hotkeys) + " <- " + c.answer);
+        Rig rig(c.hotkeys);
+        if (c.disabledFirst) {
+            rig.hotkeys.ToggleHotkeys();
+        }
+        ApplyCapturedHotkey(rig.list, c.selected, c.answer, rig.hotkeys, rig.store, kCodePage);
+        ActionList stored;
+        LoadRegActions(rig.store, stored);
+        EXPECT_EQ(HotkeyColumn(rig.list), c.texts);
+        EXPECT_EQ(HotkeyColumn(stored), c.texts);
+        for (const ActionRecord& row : rig.list) {
+            // A row without hotkey must not answer to the id it had.
+            EXPECT_TRUE(!row.Hotkey.empty() || row.Tag == 0) << row.Data;
+        }
+        for (const std::string& press : Split(c.presses, '|')) {
+            EXPECT_EQ(rig.Press(Split(press, '>')[0]), Split(press, '>')[1]) << press;
+        }
+        EXPECT_TRUE(rig.state.HotkeysEnabled);
+        rig.ExpectAllReleasedAtExit();
+    }
+}
+
+TEST(EditHotkey, TheDialogOpensOnlyForASelectedRowAndItsAnswerIsNeverReused) {
+    Rig rig("CTRL + A|CTRL + B");
+    int shown = 0;
+    const auto dialog = [&shown] {
+        ++shown;
+        return std::string("#DEL#");
+    };
+    for (const std::optional<std::size_t> selected :
+         std::initializer_list<std::optional<std::size_t>>{std::nullopt, 0, 3, 2}) {
+        rig.state.CapturedHotkey = "ALT + Z";
+        CmdEditHotkey(rig.state, rig.list, selected, dialog, rig.hotkeys, rig.store, kCodePage);
+        EXPECT_EQ(rig.state.CapturedHotkey, selected == 2u ? "#DEL#" : "");
+    }
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(HotkeyColumn(rig.list) + rig.Press("CTRL + A"), "CTRL + A|row1");
+}
+
+TEST(DeleteAction, ReleasesTheRowsHotkeySavesAndSelectsTheRowAbove) {
+    const struct {
+        std::size_t deleted;
+        const char* hotkeys;
+        std::optional<std::size_t> selected;
+    } cases[] = {{1, "CTRL + 1|CTRL + 2|CTRL + 3", 1},   {3, "CTRL + 1|CTRL + 2|CTRL + 3", 2},
+                 {2, "CTRL + 1|CTRL + 2|CTRL + 3", 1},   {1, "CTRL + 1", std::nullopt},
+                 {0, "CTRL + 1|CTRL + 2", std::nullopt}, {3, "CTRL + 1|CTRL + 2", std::nullopt}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.deleted) + " of " + c.hotkeys);
+        Rig rig(c.hotkeys);
+        const std::vector<std::string> hotkeys = Split(c.hotkeys, '|');
+        const bool inside = c.deleted >= 1 && c.deleted <= hotkeys.size();
+        EXPECT_EQ(DeleteAction(rig.list, c.deleted, rig.hotkeys, rig.store), c.selected);
+        ActionList stored;
+        LoadRegActions(rig.store, stored);
+        EXPECT_EQ(rig.list.Count(), hotkeys.size() - (inside ? 1u : 0u));
+        EXPECT_EQ(stored.Count(), inside ? hotkeys.size() - 1 : 0u);
+        // The other rows keep their hotkeys although their positions moved.
+        for (std::size_t n = 1; n <= hotkeys.size(); ++n) {
+            EXPECT_EQ(rig.Press(hotkeys[n - 1]), n == c.deleted ? "" : "row" + std::to_string(n));
+        }
+        rig.ExpectAllReleasedAtExit();
+    }
 }
 
 }  // namespace
