@@ -24,32 +24,23 @@ class FaultyStore : public SettingsStore {
     }
     void SaveSetting(const std::string& section, const std::string& key,
                      const std::string& value) override {
-        if (Allowed()) {
-            inner_.SaveSetting(section, key, value);
-        }
+        Allowed() ? inner_.SaveSetting(section, key, value) : void();
     }
     void DeleteSetting(const std::string& section, const std::string& key) override {
-        if (Allowed()) {
-            inner_.DeleteSetting(section, key);
-        }
+        Allowed() ? inner_.DeleteSetting(section, key) : void();
     }
     void DeleteSection(const std::string& section) override {
-        if (Allowed()) {
-            inner_.DeleteSection(section);
-        }
+        Allowed() ? inner_.DeleteSection(section) : void();
     }
 
     std::size_t Changes() const { return changes_; }
 
   private:
     bool Allowed() {
-        if (changes_++ < faultAt_) {
-            return true;
-        }
-        if (fault_ == Fault::Stop) {
+        if (changes_++ >= faultAt_ && fault_ == Fault::Stop) {
             throw Stopped{};
         }
-        return false;
+        return changes_ <= faultAt_;
     }
 
     SettingsStore& inner_;
