@@ -28,13 +28,13 @@ class FakeProfileFile : public ProfileFile {
     }
     std::optional<std::string> Read(const std::string& section,
                                     const std::string& key) const override {
-        for (auto line : lines.count(section) ? lines.at(section) : Lines{}) {
-            std::string& text = line.second;
-            text.erase(0, text.find_first_not_of(" \t"));
-            text.erase(text.find_last_not_of(" \t") + 1);
-            const bool quoted = text.size() >= 2 && (text[0] == '"' || text[0] == '\'');
-            if (line.first == key) {
-                return quoted && text.back() == text[0] ? text.substr(1, text.size() - 2) : text;
+        for (const auto& [name, value] : lines.count(section) ? lines.at(section) : Lines{}) {
+            const std::size_t first = std::min(value.find_first_not_of(" \t"), value.size());
+            const std::string text = value.substr(first, value.find_last_not_of(" \t") + 1 - first);
+            const bool quoted =
+                text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0];
+            if (name == key) {
+                return quoted ? text.substr(1, text.size() - 2) : text;
             }
         }
         return std::nullopt;

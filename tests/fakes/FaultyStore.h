@@ -24,13 +24,19 @@ class FaultyStore : public SettingsStore {
     }
     void SaveSetting(const std::string& section, const std::string& key,
                      const std::string& value) override {
-        Allowed() ? inner_.SaveSetting(section, key, value) : void();
+        if (Allowed()) {
+            inner_.SaveSetting(section, key, value);
+        }
     }
     void DeleteSetting(const std::string& section, const std::string& key) override {
-        Allowed() ? inner_.DeleteSetting(section, key) : void();
+        if (Allowed()) {
+            inner_.DeleteSetting(section, key);
+        }
     }
     void DeleteSection(const std::string& section) override {
-        Allowed() ? inner_.DeleteSection(section) : void();
+        if (Allowed()) {
+            inner_.DeleteSection(section);
+        }
     }
 
     std::size_t Changes() const { return changes_; }

@@ -223,7 +223,11 @@ TEST(ActionStore, CutShortAtAnyChangeLeavesTheOldListOrTheNewOne) {
                 Join({{{"Count", std::to_string(c.New)}, {"Complete", "True"}}, Entries(newRows)}));
         }
         const auto run = [&](SettingsStore& store) {
-            c.Finishing ? void(Load(store)) : SaveRegActions(store, ListOf(newRows));
+            if (c.Finishing) {
+                Load(store);
+            } else {
+                SaveRegActions(store, ListOf(newRows));
+            }
         };
         MemorySettingsStore expected = before;
         run(expected);
@@ -330,31 +334,27 @@ TEST(SaveSettingsAtExit, WritesTheOptionsAndTheList) {
         MemorySettingsStore store;
         Put(store, kSettingsSection,
             {{"MainWindowWidth", "6000"}, {"MainWindowHeight", "4000"}, {"Email1", "x"}});
-        ExitSettings exit;
-        exit.IconPath = "C:\\a.ico";
-        exit.OpenMaximized = true;
-        exit.OpenNormal = exit.Startup = false;
-        exit.Width = 7000;
-        exit.Height = 5000;
-        exit.State = state;
-        SaveSettingsAtExit(store, exit, ListOf({{"Mute", "", " ", 28}}));
-        EXPECT_EQ(SectionOf(store, kSettingsSection),
-                  SectionFrom({{"Icon", "C:\\a.ico"},
-                               {"WindowsMaximized", "True"},
-                               {"WindowsNormal", "False"},
-                               {"WindowsMinimized", "False"},
-                               {"Startup", "False"},
-                               {"NewFolder", "True"},
-                               {"MainWindowWidth", state == 0 ? "7000" : "6000"},
-                               {"MainWindowHeight", state == 0 ? "5000" : "4000"},
-                               {"MainWindowState", std::to_string(state)},
-                               {"Email1", "x"}}));
+        ExitSettings atExit;
+        atExit.IconPath = "C:\\a.ico";
+        atExit.OpenMaximized = true;
+        atExit.OpenNormal = atExit.Startup = false;
+        atExit.Width = 7000;
+        atExit.Height = 5000;
+        atExit.State = state;
+        SaveSettingsAtExit(store, atExit, ListOf({{"Mute", "", " ", 28}}));
+        const std::string size = state == 0 ? "7000 5000 " : "6000 4000 ";
+        EXPECT_EQ(Shown(ReadStartupSettings(store)),
+                  "10001 " + size + std::to_string(state) + " C:\\a.ico");
+        // Other tools read the flags as words.
+        EXPECT_EQ(store.GetSetting(kSettingsSection, "WindowsMaximized", ""), "True");
+        EXPECT_EQ(store.GetSetting(kSettingsSection, "Startup", ""), "False");
+        EXPECT_EQ(store.GetSetting(kSettingsSection, "Email1", ""), "x");
         EXPECT_EQ(Load(store), (Rows{{"Mute", "", " ", 28}}));
     }
     MemorySettingsStore untouched;
-    ExitSettings exit;
-    exit.SaveSettings = false;
-    SaveSettingsAtExit(untouched, exit, ListOf({{"Mute", "", " ", 28}}));
+    ExitSettings atExit;
+    atExit.SaveSettings = false;
+    SaveSettingsAtExit(untouched, atExit, ListOf({{"Mute", "", " ", 28}}));
     EXPECT_TRUE(untouched.AllSections().empty());
 
     const auto loads = [](const std::string& path) { return path != "C:\\missing.ico"; };
