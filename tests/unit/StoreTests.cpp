@@ -271,14 +271,14 @@ TEST(StoredValues, NumbersAreDecimalsWithHalvesRoundedToEvenAndFlagsAreWordsOrNu
         EXPECT_EQ(ParseStoredInteger(text), value) << text;
     }
     for (const std::string& text :
-         {""s, "-"s, "."s, "12abc"s, "1 2"s, "0x10"s, "1e3"s, "12\0"s + "3", "2147483648"s,
-          "-2147483649"s, "99999999999999999999999"s}) {
+         {""s, "-"s, "."s, "12abc"s, "1 2"s, "0x10"s, "1e3"s, "NaN"s, "inf"s, "\xd9\xa3"s,
+          "12\0"s + "3", "2147483648"s, "-2147483649"s, "99999999999999999999999"s}) {
         EXPECT_EQ(ParseStoredInteger(text), std::nullopt) << testing::PrintToString(text);
     }
     const std::pair<std::optional<bool>, std::vector<std::string>> flags[] = {
         {true, {"True", "TRUE", "-1", "0.4"}},
         {false, {"fAlse", "0", "0.0"}},
-        {std::nullopt, {"", "maybe", "Truex", "False\0"s, "1e0"}}};
+        {std::nullopt, {"", "yes", "maybe", "Truex", "False\0"s, "1e0"}}};
     for (const auto& [flag, texts] : flags) {
         for (const std::string& text : texts) {
             EXPECT_EQ(ParseStoredFlag(text), flag) << testing::PrintToString(text);
