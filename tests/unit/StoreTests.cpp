@@ -205,8 +205,9 @@ TEST(ActionStore, AJournalIsAppliedWholeOrDropped) {
 }
 
 // A save, or the load that finishes a save cut short, stopped at any change (or on a store that
-// stopped taking changes there) leaves a store that loads as the whole old list or the whole new
-// one, and the next save or load leaves exactly what an uninterrupted one does.
+// stopped taking changes there, or refused that one change) leaves a store that loads as the
+// whole old list or the whole new one, and the next save or load leaves exactly what an
+// uninterrupted one does.
 TEST(ActionStore, CutShortAtAnyChangeLeavesTheOldListOrTheNewOne) {
     const struct {
         std::size_t Old, New;
@@ -234,7 +235,8 @@ TEST(ActionStore, CutShortAtAnyChangeLeavesTheOldListOrTheNewOne) {
         MemorySettingsStore probe = before;
         FaultyStore counter(probe, SIZE_MAX, FaultyStore::Fault::Stop);
         run(counter);
-        for (auto fault : {FaultyStore::Fault::Stop, FaultyStore::Fault::FailSilently}) {
+        for (auto fault : {FaultyStore::Fault::Stop, FaultyStore::Fault::FailSilently,
+                           FaultyStore::Fault::FailOnce}) {
             for (std::size_t k = 0; k <= counter.Changes(); ++k) {
                 // Clearing or writing 200 positions repeats one step; a sample of it will do.
                 if (k > 20 && k + 120 < counter.Changes() && k % 13 != 0) {
