@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -29,8 +28,11 @@ class FakeProfileFile : public ProfileFile {
     std::optional<std::string> Read(const std::string& section,
                                     const std::string& key) const override {
         for (const auto& [name, value] : lines.count(section) ? lines.at(section) : Lines{}) {
-            const std::size_t first = std::min(value.find_first_not_of(" \t"), value.size());
-            const std::string text = value.substr(first, value.find_last_not_of(" \t") + 1 - first);
+            const std::size_t first = value.find_first_not_of(" \t");
+            const std::string text =
+                first == std::string::npos
+                    ? ""
+                    : value.substr(first, value.find_last_not_of(" \t") + 1 - first);
             const bool quoted =
                 text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0];
             if (name == key) {
@@ -39,20 +41,14 @@ class FakeProfileFile : public ProfileFile {
         }
         return std::nullopt;
     }
+    // The program writes each key once.
     bool Write(const std::string& section, const std::string& key,
                const std::string& value) override {
-        if (value.find_first_of("\r\n") != std::string::npos) {
-            return false;
+        const bool oneLine = value.find_first_of("\r\n") == std::string::npos;
+        if (oneLine) {
+            lines[section].emplace_back(key, value);
         }
-        Lines& written = lines[section];
-        const auto line = std::find_if(written.begin(), written.end(),
-                                       [&](const auto& other) { return other.first == key; });
-        if (line == written.end()) {
-            written.emplace_back(key, value);
-        } else {
-            line->second = value;
-        }
-        return true;
+        return oneLine;
     }
 };
 

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "platform/RawRegistry.h"
 
@@ -15,6 +13,7 @@ namespace tessarin::fakes {
 // An in-memory registry: the four predefined roots, key paths and value names matched without
 // regard to case, and the rights each key was opened with enforced. Any operation can be told to
 // fail by name, and a root made read-only, as HKEY_LOCAL_MACHINE is without administrator rights.
+// Subkeys are not listed: nothing in the program reads such a list.
 class FakeRawRegistry : public RawRegistry {
   public:
     struct NoCase {
@@ -24,7 +23,6 @@ class FakeRawRegistry : public RawRegistry {
     };
     using Values = std::map<std::string, RegistryData, NoCase>;
     using Place = std::pair<std::int32_t, std::string>;  // root and lower-case path
-    // Every key; the parents of a key are keys too.
     using Tree = std::map<Place, Values>;
 
     FakeRawRegistry() {
@@ -36,7 +34,7 @@ class FakeRawRegistry : public RawRegistry {
 
     void Put(std::int32_t root, const std::string& path, const std::string& name,
              RegistryData data) {
-        Make(root, path)[name] = std::move(data);
+        keys[{root, Lower(path)}][name] = std::move(data);
     }
     const RegistryData* Find(std::int32_t root, const std::string& path,
                              const std::string& name) const {
@@ -58,7 +56,7 @@ class FakeRawRegistry : public RawRegistry {
         if (const std::int32_t status = Refusal("CreateKey", root, access)) {
             return status;
         }
-        Make(root, subKey);
+        keys[{root, Lower(subKey)}];
         return Hand(root, subKey, access, key);
     }
     void CloseKey(RegistryKey key) override { open_.erase(key); }
@@ -95,35 +93,23 @@ class FakeRawRegistry : public RawRegistry {
         return reg::kSuccess;
     }
     std::int32_t DeleteKey(std::int32_t root, const std::string& subKey) override {
-        const Place place{root, Lower(subKey)};
-        const std::int32_t status = Refusal("DeleteKey", root, reg::kSetValue);
-        if (status != reg::kSuccess || !keys.count(place) || !Subkeys(place).empty()) {
-            return status != reg::kSuccess ? status
-                   : keys.count(place)     ? reg::kAccessDenied
-                                           : reg::kFileNotFound;
-        }
-        keys.erase(place);
-        return reg::kSuccess;
+        return keys.erase({root, Lower(subKey)}) ? reg::kSuccess : reg::kFileNotFound;
     }
-
     std::int32_t QueryInfoKey(RegistryKey key, std::uint32_t& longestValueName) override {
-        const std::int32_t status = Use("QueryInfoKey", key, reg::kQueryValue);
         longestValueName = 0;
-        for (const std::string& name : status == reg::kSuccess ? ValueNames(key) : Names{}) {
-            longestValueName = std::max(longestValueName, static_cast<std::uint32_t>(name.size()));
-        }
-        return status;
+        return Use("QueryInfoKey", key, reg::kQueryValue);
     }
-    std::int32_t EnumValue(RegistryKey key, std::uint32_t index, std::uint32_t bufferLength,
+    std::int32_t EnumValue(RegistryKey key, std::uint32_t index, std::uint32_t,
                            std::string& name) override {
-        const std::int32_t status = Use("EnumValue", key, reg::kQueryValue);
-        return status != reg::kSuccess ? status : Nth(ValueNames(key), index, bufferLength, name);
+        auto value = Opened(key).begin();
+        for (std::uint32_t i = 0; i < index && value != Opened(key).end(); ++i) {
+            ++value;
+        }
+        name = value == Opened(key).end() ? "" : value->first;
+        return value == Opened(key).end() ? reg::kNoMoreItems : reg::kSuccess;
     }
-    std::int32_t EnumKey(RegistryKey key, std::uint32_t index, std::uint32_t bufferLength,
-                         std::string& name) override {
-        const std::int32_t status = Use("EnumKey", key, reg::kEnumerateSubKeys);
-        return status != reg::kSuccess ? status
-                                       : Nth(Subkeys(open_[key].first), index, bufferLength, name);
+    std::int32_t EnumKey(RegistryKey, std::uint32_t, std::uint32_t, std::string&) override {
+        return reg::kNoMoreItems;
     }
     // Marks the text as gone through the system's expansion.
     std::string ExpandEnvironment(const std::string& text) override { return "expanded " + text; }
@@ -135,48 +121,11 @@ class FakeRawRegistry : public RawRegistry {
     std::set<std::int32_t> readOnlyRoots;
 
   private:
-    using Names = std::vector<std::string>;
-
     static std::string Lower(std::string text) {
         for (char& c : text) {
             c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         }
         return text;
-    }
-    // The name at the index, when a buffer of that length holds it and its NUL.
-    static std::int32_t Nth(const Names& names, std::uint32_t index, std::uint32_t bufferLength,
-                            std::string& name) {
-        if (index >= names.size() || names[index].size() >= bufferLength) {
-            return index >= names.size() ? reg::kNoMoreItems : reg::kMoreData;
-        }
-        name = names[index];
-        return reg::kSuccess;
-    }
-    Names ValueNames(RegistryKey key) {
-        Names names;
-        for (const auto& value : Opened(key)) {
-            names.push_back(value.first);
-        }
-        return names;
-    }
-    Names Subkeys(const Place& parent) const {
-        const std::string prefix = parent.second.empty() ? "" : parent.second + '\\';
-        Names names;
-        for (const auto& [place, values] : keys) {
-            const bool below = place.first == parent.first && place.second.size() > prefix.size() &&
-                               place.second.compare(0, prefix.size(), prefix) == 0;
-            if (below && place.second.find('\\', prefix.size()) == std::string::npos) {
-                names.push_back(place.second.substr(prefix.size()));
-            }
-        }
-        return names;
-    }
-    Values& Make(std::int32_t root, const std::string& path) {
-        for (std::size_t end = path.find('\\'); end != std::string::npos;
-             end = path.find('\\', end + 1)) {
-            keys[{root, Lower(path.substr(0, end))}];
-        }
-        return keys[{root, Lower(path)}];
     }
     std::int32_t Refusal(const std::string& what, std::int32_t root, std::uint32_t access) const {
         const std::uint32_t readRights = reg::kQueryValue | reg::kEnumerateSubKeys | reg::kNotify;

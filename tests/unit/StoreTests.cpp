@@ -260,15 +260,17 @@ TEST(ActionStore, CutShortAtAnyChangeLeavesTheOldListOrTheNewOne) {
 }
 
 TEST(StoredValues, NumbersAreDecimalsWithHalvesRoundedToEvenAndFlagsAreWordsOrNumbers) {
-    const std::pair<const char*, std::int32_t> integers[] = {{" -500 ", -500},
-                                                             {"+3", 3},
-                                                             {"4535.5", 4536},
-                                                             {"4534.5", 4534},
-                                                             {"-2.5", -2},
-                                                             {"2.49", 2},
-                                                             {"2.51", 3},
-                                                             {"2147483647", 2147483647},
-                                                             {"-2147483648", -2147483647 - 1}};
+    const std::pair<const char*, std::int32_t> integers[] = {
+        {" -500 ", -500},
+        {"+3", 3},
+        {"4535.5", 4536},
+        {"4534.5", 4534},
+        {"-2.5", -2},
+        {"2.49", 2},
+        {"2.51", 3},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+    };
     for (const auto& [text, value] : integers) {
         EXPECT_EQ(ParseStoredInteger(text), value) << text;
     }
@@ -288,45 +290,40 @@ TEST(StoredValues, NumbersAreDecimalsWithHalvesRoundedToEvenAndFlagsAreWordsOrNu
     }
 }
 
-// Open modes (maximized, normal, minimized), Startup, DoNotReuse, width, height, state, icon.
+// Open modes (maximized, normal, minimized), Startup, DoNotReuse, width, height, state, icon,
+// whether a size and a state are there to apply.
 std::string Shown(const StartupSettings& s) {
     return std::to_string(s.OpenMaximized) + std::to_string(s.OpenNormal) +
            std::to_string(s.OpenMinimized) + std::to_string(s.Startup) +
            std::to_string(s.DoNotReuse) + " " + std::to_string(s.Width) + " " +
-           std::to_string(s.Height) + " " + std::to_string(s.State) + " " + s.Icon;
+           std::to_string(s.Height) + " " + std::to_string(s.State) + " " + s.Icon + " " +
+           std::to_string(s.HasSize()) + std::to_string(s.HasState());
 }
 
 // A damaged value reads as absent: the option keeps its default rather than some guess.
 TEST(ReadStartupSettings, ReadsTheStoredOptionsAndDefaultsForWhatIsMissingOrDamaged) {
     const std::pair<Keys, std::string> cases[] = {
-        {{}, "01011 -500 -500 -500 #DEFAULT#"},
+        {{}, "01011 -500 -500 -500 #DEFAULT# 00"},
         {{{"Startup", "False"}, {"NewFolder", "0"}, {"WindowsMinimized", "1"}},
-         "00100 -500 -500 -500 #DEFAULT#"},
+         "00100 -500 -500 -500 #DEFAULT# 00"},
         {{{"Startup", "maybe"}, {"NewFolder", "False\0"s}, {"WindowsMaximized", "yes"}},
-         "01011 -500 -500 -500 #DEFAULT#"},
-        {{{"WindowsNormal", "False"}, {"WindowsMinimized", ""}}, "01011 -500 -500 -500 #DEFAULT#"},
-        {{{"WindowsMaximized", "True"}, {"WindowsNormal", "-1"}}, "11011 -500 -500 -500 #DEFAULT#"},
-        {{{"MainWindowWidth", " 4535.5 "},
-          {"MainWindowHeight", "+5000.4"},
-          {"MainWindowState", "2"}},
-         "01011 4536 5000 2 #DEFAULT#"},
-        {{{"MainWindowWidth", "0"}, {"MainWindowHeight", "-1"}, {"MainWindowState", "0"}},
-         "01011 0 -1 0 #DEFAULT#"},
+         "01011 -500 -500 -500 #DEFAULT# 00"},
+        {{{"WindowsNormal", "False"}, {"WindowsMinimized", ""}},
+         "01011 -500 -500 -500 #DEFAULT# 00"},
+        {{{"WindowsMaximized", "True"}, {"WindowsNormal", "-1"}},
+         "11011 -500 -500 -500 #DEFAULT# 00"},
+        {{{"MainWindowWidth", "4535.5"}, {"MainWindowHeight", "9"}, {"MainWindowState", "2"}},
+         "01011 4536 9 2 #DEFAULT# 11"},
+        {{{"MainWindowWidth", "0"}, {"MainWindowHeight", "1"}, {"MainWindowState", "0"}},
+         "01011 0 1 0 #DEFAULT# 01"},
         {{{"MainWindowWidth", "7000\0"s}, {"MainWindowHeight", "1e4"}, {"MainWindowState", "3"}},
-         "01011 -500 -500 -500 #DEFAULT#"},
-        {{{"MainWindowState", "-1"}, {"Icon", "C:\\a.ico"}}, "01011 -500 -500 -500 C:\\a.ico"}};
+         "01011 -500 -500 -500 #DEFAULT# 00"},
+        {{{"MainWindowState", "-1"}, {"Icon", "C:\\a.ico"}}, "01011 -500 -500 -500 C:\\a.ico 00"}};
     for (const auto& [stored, shown] : cases) {
         MemorySettingsStore store;
         Put(store, kSettingsSection, stored);
         EXPECT_EQ(Shown(ReadStartupSettings(store)), shown);
     }
-    StartupSettings settings;
-    EXPECT_FALSE(settings.HasSize() || settings.HasState());
-    settings.Width = settings.Height = 1;
-    settings.State = 0;
-    EXPECT_TRUE(settings.HasSize() && settings.HasState());
-    settings.Height = 0;
-    EXPECT_FALSE(settings.HasSize());
 }
 
 // A maximized or minimized window keeps the last normal size that was stored; keys the program
@@ -346,7 +343,7 @@ TEST(SaveSettingsAtExit, WritesTheOptionsAndTheList) {
         SaveSettingsAtExit(store, atExit, ListOf({{"Mute", "", " ", 28}}));
         const std::string size = state == 0 ? "7000 5000 " : "6000 4000 ";
         EXPECT_EQ(Shown(ReadStartupSettings(store)),
-                  "10001 " + size + std::to_string(state) + " C:\\a.ico");
+                  "10001 " + size + std::to_string(state) + " C:\\a.ico 11");
         // Other tools read the flags as words.
         EXPECT_EQ(store.GetSetting(kSettingsSection, "WindowsMaximized", ""), "True");
         EXPECT_EQ(store.GetSetting(kSettingsSection, "Startup", ""), "False");
