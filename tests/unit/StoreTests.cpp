@@ -26,7 +26,7 @@ namespace tessarin {
 namespace {
 
 using namespace std::string_literals;
-using Keys = std::vector<std::pair<std::string, std::string>>;
+using Keys = MemorySettingsStore::Section;
 using Row = std::tuple<std::string, std::string, std::string, std::int32_t>;
 using Rows = std::vector<Row>;
 using fakes::FaultyStore;
@@ -44,7 +44,7 @@ Keys Entry(int n, const std::string& type, const std::string& hotkey, const std:
 Keys Join(std::initializer_list<Keys> parts) {
     Keys all;
     for (const Keys& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
+        all.insert(part.begin(), part.end());
     }
     return all;
 }
@@ -64,13 +64,8 @@ void Put(SettingsStore& store, const char* section, const Keys& keys) {
     }
 }
 
-MemorySettingsStore::Section SectionOf(const MemorySettingsStore& store, const std::string& name) {
-    const auto found = store.AllSections().find(name);
-    return found == store.AllSections().end() ? MemorySettingsStore::Section{} : found->second;
-}
-
-MemorySettingsStore::Section SectionFrom(const Keys& keys) {
-    return MemorySettingsStore::Section(keys.begin(), keys.end());
+Keys SectionOf(const MemorySettingsStore& store, const std::string& name) {
+    return store.AllSections().count(name) ? store.AllSections().find(name)->second : Keys{};
 }
 
 template <typename List>
@@ -145,8 +140,7 @@ TEST(ActionStore, LoadsWhatIsStoredAndTheNextSaveWritesItBack) {
         const Rows loaded = Load(store);
         EXPECT_EQ(loaded, c.Loaded);
         SaveRegActions(store, ListOf(loaded));
-        EXPECT_EQ(SectionOf(store, kActionsSection),
-                  SectionFrom(Join({Entries(c.Loaded), c.Kept})));
+        EXPECT_EQ(SectionOf(store, kActionsSection), Join({Entries(c.Loaded), c.Kept}));
         EXPECT_TRUE(SectionOf(store, kActionsJournalSection).empty());
     }
 }
@@ -199,7 +193,7 @@ TEST(ActionStore, AJournalIsAppliedWholeOrDropped) {
         Put(store, kActionsSection, old);
         Put(store, kActionsJournalSection, stored);
         Load(store);
-        EXPECT_EQ(SectionOf(store, kActionsSection), SectionFrom(actions));
+        EXPECT_EQ(SectionOf(store, kActionsSection), actions);
         EXPECT_TRUE(SectionOf(store, kActionsJournalSection).empty());
     }
 }
