@@ -13,7 +13,6 @@ namespace tessarin::fakes {
 // An in-memory registry: the four predefined roots, key paths and value names matched without
 // regard to case, and the rights each key was opened with enforced. Any operation can be told to
 // fail by name, and a root made read-only, as HKEY_LOCAL_MACHINE is without administrator rights.
-// Subkeys are not listed: nothing in the program reads such a list.
 class FakeRawRegistry : public RawRegistry {
   public:
     struct NoCase {
@@ -92,9 +91,6 @@ class FakeRawRegistry : public RawRegistry {
         }
         return reg::kSuccess;
     }
-    std::int32_t DeleteKey(std::int32_t root, const std::string& subKey) override {
-        return keys.erase({root, Lower(subKey)}) ? reg::kSuccess : reg::kFileNotFound;
-    }
     std::int32_t QueryInfoKey(RegistryKey key, std::uint32_t& longestValueName) override {
         longestValueName = 0;
         return Use("QueryInfoKey", key, reg::kQueryValue);
@@ -108,6 +104,8 @@ class FakeRawRegistry : public RawRegistry {
         name = value == Opened(key).end() ? "" : value->first;
         return value == Opened(key).end() ? reg::kNoMoreItems : reg::kSuccess;
     }
+    // Nothing in the program deletes keys or lists subkeys.
+    std::int32_t DeleteKey(std::int32_t, const std::string&) override { return reg::kAccessDenied; }
     std::int32_t EnumKey(RegistryKey, std::uint32_t, std::uint32_t, std::string&) override {
         return reg::kNoMoreItems;
     }

@@ -226,22 +226,17 @@ TEST(ActionStore, CutShortAtAnyChangeLeavesTheOldListOrTheNewOne) {
         };
         MemorySettingsStore expected = before;
         run(expected);
-        MemorySettingsStore probe = before;
-        FaultyStore counter(probe, SIZE_MAX, FaultyStore::Fault::Stop);
-        run(counter);
         for (auto fault : {FaultyStore::Fault::Stop, FaultyStore::Fault::FailSilently,
                            FaultyStore::Fault::FailOnce}) {
-            for (std::size_t k = 0; k <= counter.Changes(); ++k) {
-                // Clearing or writing 200 positions repeats one step; a sample of it will do.
-                if (k > 20 && k + 120 < counter.Changes() && k % 13 != 0) {
-                    continue;
-                }
+            // Each change in turn, up to one past the last: a run the fault never reaches.
+            for (std::size_t k = 0, made = 0; k <= made; ++k) {
                 MemorySettingsStore store = before;
                 FaultyStore faulty(store, k, fault);
                 try {
                     run(faulty);
                 } catch (const FaultyStore::Stopped&) {
                 }
+                made = faulty.Changes();
                 const Rows loaded = Load(store);
                 ASSERT_TRUE(loaded == newRows || (loaded == oldRows && !c.Finishing))
                     << c.Old << " -> " << c.New << ", fault at change " << k;
@@ -254,17 +249,15 @@ TEST(ActionStore, CutShortAtAnyChangeLeavesTheOldListOrTheNewOne) {
 }
 
 TEST(StoredValues, NumbersAreDecimalsWithHalvesRoundedToEvenAndFlagsAreWordsOrNumbers) {
-    const std::pair<const char*, std::int32_t> integers[] = {
-        {" -500 ", -500},
-        {"+3", 3},
-        {"4535.5", 4536},
-        {"4534.5", 4534},
-        {"-2.5", -2},
-        {"2.49", 2},
-        {"2.51", 3},
-        {"2147483647", 2147483647},
-        {"-2147483648", INT32_MIN},
-    };
+    const std::pair<const char*, std::int32_t> integers[] = {{" -500 ", -500},
+                                                             {"+3", 3},
+                                                             {"4535.5", 4536},
+                                                             {"4534.5", 4534},
+                                                             {"-2.5", -2},
+                                                             {"2.49", 2},
+                                                             {"2.51", 3},
+                                                             {"2147483647", 2147483647},
+                                                             {"-2147483648", INT32_MIN}};
     for (const auto& [text, value] : integers) {
         EXPECT_EQ(ParseStoredInteger(text), value) << text;
     }

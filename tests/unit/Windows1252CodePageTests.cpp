@@ -13,9 +13,8 @@ TEST(Windows1252CodePage, ConvertsEachByteToItsCharacterAndBack) {
     const Windows1252CodePage page;
     // The unassigned 0x81 and 0x9D stay the C1 controls of the same value.
     const std::pair<unsigned char, std::string> cases[] = {
-        {0x00, "\0"s},    {0x7F, "\x7F"}, {0x80, "€"},      {0x82, "‚"},      {0x9F, "Ÿ"},
-        {0xA0, "\u00A0"}, {0xFF, "ÿ"},    {0x81, "\u0081"}, {0x9D, "\u009D"},
-    };
+        {0x00, "\0"s},    {0x7F, "\x7F"}, {0x80, "€"},      {0x82, "‚"},     {0x9F, "Ÿ"},
+        {0xA0, "\u00A0"}, {0xFF, "ÿ"},    {0x81, "\u0081"}, {0x9D, "\u009D"}};
     for (const auto& [byte, utf8] : cases) {
         EXPECT_EQ(page.FromAnsi(byte), utf8) << int{byte};
         EXPECT_EQ(page.ToAnsi(utf8), std::string(1, static_cast<char>(byte))) << int{byte};
