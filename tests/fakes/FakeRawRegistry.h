@@ -15,12 +15,7 @@ namespace tessarin::fakes {
 // fail by name, and a root made read-only, as HKEY_LOCAL_MACHINE is without administrator rights.
 class FakeRawRegistry : public RawRegistry {
   public:
-    struct NoCase {
-        bool operator()(const std::string& a, const std::string& b) const {
-            return Lower(a) < Lower(b);
-        }
-    };
-    using Values = std::map<std::string, RegistryData, NoCase>;
+    using Values = std::map<std::string, RegistryData>;  // by lower-case name
     using Place = std::pair<std::int32_t, std::string>;  // root and lower-case path
     using Tree = std::map<Place, Values>;
 
@@ -33,12 +28,13 @@ class FakeRawRegistry : public RawRegistry {
 
     void Put(std::int32_t root, const std::string& path, const std::string& name,
              RegistryData data) {
-        keys[{root, Lower(path)}][name] = std::move(data);
+        keys[{root, Lower(path)}][Lower(name)] = std::move(data);
     }
     const RegistryData* Find(std::int32_t root, const std::string& path,
                              const std::string& name) const {
         const auto key = keys.find({root, Lower(path)});
-        return key == keys.end() || !key->second.count(name) ? nullptr : &key->second.at(name);
+        return key == keys.end() || !key->second.count(Lower(name)) ? nullptr
+                                                                    : &key->second.at(Lower(name));
     }
     std::size_t OpenKeyCount() const { return open_.size(); }
 
@@ -63,10 +59,10 @@ class FakeRawRegistry : public RawRegistry {
     std::int32_t QueryValue(RegistryKey key, const std::string& name, std::uint32_t capacity,
                             std::uint32_t& size, RegistryData& data) override {
         const std::int32_t status = Use("QueryValue", key, reg::kQueryValue);
-        if (status != reg::kSuccess || !Opened(key).count(name)) {
+        if (status != reg::kSuccess || !Opened(key).count(Lower(name))) {
             return status != reg::kSuccess ? status : reg::kFileNotFound;
         }
-        const RegistryData& stored = Opened(key).at(name);
+        const RegistryData& stored = Opened(key).at(Lower(name));
         size = static_cast<std::uint32_t>(reg::IsTextType(stored.Type) ? 2 * stored.Text.size()
                                                                        : stored.Bytes.size());
         data.Type = stored.Type;
@@ -80,13 +76,13 @@ class FakeRawRegistry : public RawRegistry {
                           const RegistryData& data) override {
         const std::int32_t status = Use("SetValue", key, reg::kSetValue);
         if (status == reg::kSuccess) {
-            Opened(key)[name] = data;
+            Opened(key)[Lower(name)] = data;
         }
         return status;
     }
     std::int32_t DeleteValue(RegistryKey key, const std::string& name) override {
         const std::int32_t status = Use("DeleteValue", key, reg::kSetValue);
-        if (status != reg::kSuccess || !Opened(key).erase(name)) {
+        if (status != reg::kSuccess || !Opened(key).erase(Lower(name))) {
             return status != reg::kSuccess ? status : reg::kFileNotFound;
         }
         return reg::kSuccess;
@@ -138,14 +134,13 @@ class FakeRawRegistry : public RawRegistry {
         open_[key] = {{root, Lower(path)}, access};
         return reg::kSuccess;
     }
-    // Whether the key is open with the right and still exists.
+    // Whether the key is open with the right.
     std::int32_t Use(const std::string& what, RegistryKey key, std::uint32_t right) const {
         const auto open = open_.find(key);
-        return failing.count(what)                   ? failing.at(what)
-               : open == open_.end()                 ? reg::kInvalidHandle
-               : (open->second.second & right) == 0  ? reg::kAccessDenied
-               : keys.count(open->second.first) == 0 ? reg::kFileNotFound
-                                                     : reg::kSuccess;
+        return failing.count(what)                  ? failing.at(what)
+               : open == open_.end()                ? reg::kInvalidHandle
+               : (open->second.second & right) == 0 ? reg::kAccessDenied
+                                                    : reg::kSuccess;
     }
     Values& Opened(RegistryKey key) { return keys.at(open_.at(key).first); }
 

@@ -52,12 +52,6 @@ TEST(cRegistry, FailuresAreRecordedAndChangeNothing) {
             return true;
         };
     };
-    const auto additional = [](std::vector<std::string> items) -> Act {
-        return [=](cRegistry& r) {
-            r.CreateAdditionalEXEAssociations("Tool", items);
-            return true;
-        };
-    };
     const Act deleteValue = [](cRegistry& r) { return r.DeleteValue(); };
     const struct {
         bool ReadOnly;  // the key is under a root the user may only read
@@ -70,9 +64,7 @@ TEST(cRegistry, FailuresAreRecordedAndChangeNothing) {
                  {false, nullptr, deleteValue, false, kRegistryKeyError},
                  {false, nullptr, assign(3, "0102"), true, kRegistryKeyError},
                  {false, nullptr, assign(7, "a"), true, kRegistrySetValueError},
-                 {false, "SetValue", assign(4, std::int16_t{1}), true, kRegistrySetValueError},
-                 {false, nullptr, additional({"edit", "&Edit", "x", "y"}), true,
-                  kRegistryAssociationListError}};
+                 {false, "SetValue", assign(4, std::int16_t{1}), true, kRegistrySetValueError}};
     for (const auto& c : cases) {
         FakeRawRegistry fake;
         fake.Put(reg::kLocalMachine, kSection, "Other", Text(reg::kSz, "x\0"s));
@@ -171,6 +163,8 @@ TEST(cRegistry, ListsValuesAndWritesFurtherAssociations) {
     EXPECT_TRUE(registry.EnumerateValues(names, count));
     EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
     registry.ClassKey(reg::kClassesRoot);
+    registry.CreateAdditionalEXEAssociations("T", {"edit", "&Edit", "e", "more"});
+    EXPECT_EQ(registry.LastError().Number, kRegistryAssociationListError);
     registry.CreateAdditionalEXEAssociations("T", {"edit", "&Edit", "e"});
     EXPECT_EQ(Stored(fake, reg::kClassesRoot, "T\\shell\\edit", ""), Text(reg::kSz, "&Edit\0"s));
 }

@@ -6,13 +6,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "FakeProfileFile.h"
 #include "FaultyStore.h"
 #include "Version.h"
 #include "model/ActionCaptions.h"
@@ -20,6 +20,7 @@
 #include "model/ActionsFile.h"
 #include "model/MemorySettingsStore.h"
 #include "model/SettingsSection.h"
+#include "platform/ProfileFile.h"
 #include "platform/Windows1252CodePage.h"
 
 namespace tessarin {
@@ -30,6 +31,48 @@ using Keys = MemorySettingsStore::Section;
 using Row = std::tuple<std::string, std::string, std::string, std::int32_t>;
 using Rows = std::vector<Row>;
 using fakes::FaultyStore;
+
+// A profile file in memory that reads as the system's functions do: blanks around a value and
+// one pair of matching outer quotes are gone, and a value with a line break is refused.
+class FakeProfileFile : public ProfileFile {
+  public:
+    using Lines = std::vector<std::pair<std::string, std::string>>;
+    // Each section's lines, key and value as they stand in the file, in file order.
+    std::map<std::string, Lines> lines;
+
+    std::vector<std::string> Keys(const std::string& section) const override {
+        std::vector<std::string> keys;
+        for (const auto& line : lines.count(section) ? lines.at(section) : Lines{}) {
+            keys.push_back(line.first);
+        }
+        return keys;
+    }
+    std::optional<std::string> Read(const std::string& section,
+                                    const std::string& key) const override {
+        for (const auto& [name, value] : lines.count(section) ? lines.at(section) : Lines{}) {
+            const std::size_t first = value.find_first_not_of(" \t");
+            const std::string text =
+                first == std::string::npos
+                    ? ""
+                    : value.substr(first, value.find_last_not_of(" \t") + 1 - first);
+            const bool quoted =
+                text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0];
+            if (name == key) {
+                return quoted ? text.substr(1, text.size() - 2) : text;
+            }
+        }
+        return std::nullopt;
+    }
+    // The program writes each key once.
+    bool Write(const std::string& section, const std::string& key,
+               const std::string& value) override {
+        const bool oneLine = value.find_first_of("\r\n") == std::string::npos;
+        if (oneLine) {
+            lines[section].emplace_back(key, value);
+        }
+        return oneLine;
+    }
+};
 
 // The four keys of one stored position.
 Keys Entry(int n, const std::string& type, const std::string& hotkey, const std::string& data,
@@ -79,12 +122,9 @@ Rows RowsOf(const List& list) {
 
 ActionList ListOf(const Rows& rows) {
     ActionList list;
-    for (const auto& [type, hotkey, data, index] : rows) {
+    for (const Row& row : rows) {
         ActionRecord record;
-        record.ActionType = type;
-        record.Hotkey = hotkey;
-        record.Data = data;
-        record.ActionIndex = index;
+        std::tie(record.ActionType, record.Hotkey, record.Data, record.ActionIndex) = row;
         list.Add(record);
     }
     return list;
@@ -237,29 +277,23 @@ TEST(ActionStore, CutShortAtAnyChangeLeavesTheOldListOrTheNewOne) {
                 } catch (const FaultyStore::Stopped&) {
                 }
                 made = faulty.Changes();
+                SCOPED_TRACE(std::to_string(c.Old) + " -> " + std::to_string(c.New) +
+                             ", fault at " + std::to_string(k));
                 const Rows loaded = Load(store);
-                ASSERT_TRUE(loaded == newRows || (loaded == oldRows && !c.Finishing))
-                    << c.Old << " -> " << c.New << ", fault at change " << k;
+                ASSERT_TRUE(loaded == newRows || (loaded == oldRows && !c.Finishing));
                 run(store);
-                ASSERT_EQ(store.AllSections(), expected.AllSections())
-                    << c.Old << " -> " << c.New << ", fault at change " << k;
+                ASSERT_EQ(store.AllSections(), expected.AllSections());
             }
         }
     }
 }
 
 TEST(StoredValues, NumbersAreDecimalsWithHalvesRoundedToEvenAndFlagsAreWordsOrNumbers) {
-    const std::pair<const char*, std::int32_t> integers[] = {{" -500 ", -500},
-                                                             {"+3", 3},
-                                                             {"4535.5", 4536},
-                                                             {"4534.5", 4534},
-                                                             {"-2.5", -2},
-                                                             {"2.49", 2},
-                                                             {"2.51", 3},
-                                                             {"2147483647", 2147483647},
-                                                             {"-2147483648", INT32_MIN}};
-    for (const auto& [text, value] : integers) {
-        EXPECT_EQ(ParseStoredInteger(text), value) << text;
+    const char* const texts[] = {" -500 ", "+3",   "4535.5", "4534.5",     "-2.5",
+                                 "2.49",   "2.51", "-0.5",   "2147483647", "-2147483648"};
+    const std::int32_t values[] = {-500, 3, 4536, 4534, -2, 2, 3, 0, 2147483647, INT32_MIN};
+    for (std::size_t n = 0; n < std::size(texts); ++n) {
+        EXPECT_EQ(ParseStoredInteger(texts[n]), values[n]) << texts[n];
     }
     for (const std::string& text :
          {""s, "-"s, "."s, "12abc"s, "1 2"s, "0x10"s, "1e3"s, "NaN"s, "inf"s, "\xd9\xa3"s,
@@ -360,7 +394,7 @@ TEST(ActionsFile, EveryTypeAndEveryTextComesBack) {
         const std::string& text = texts[rows.size() % std::size(texts)];
         rows.emplace_back(type, text, text, static_cast<std::int32_t>(rows.size()) - 3);
     }
-    fakes::FakeProfileFile file;
+    FakeProfileFile file;
     ASSERT_TRUE(WriteActionsFile(file, ListOf(rows)));
     EXPECT_EQ(file.Read("Tessarin", "Version"), kVersion);
     const ActionsFileContent content = ReadActionsFile(file);
@@ -372,7 +406,7 @@ TEST(ActionsFile, EveryTypeAndEveryTextComesBack) {
 TEST(ActionsFile, AFaultyFileGivesNoRow) {
     using enum ActionsFileProblem;
     const struct {
-        fakes::FakeProfileFile::Lines Actions;
+        FakeProfileFile::Lines Actions;
         ActionsFileProblem Problem;
         std::size_t Row;
     } cases[] = {{{}, NotAnExport, 0},
@@ -383,7 +417,7 @@ TEST(ActionsFile, AFaultyFileGivesNoRow) {
                  {{{"ActionType1", "Mute"}, {"ActionType3", "Mute"}}, MissingRow, 2},
                  {{{"ActionType1", "Mute"}, {"data2", "x"}}, MissingRow, 2}};
     for (const auto& bad : cases) {
-        fakes::FakeProfileFile file;
+        FakeProfileFile file;
         file.lines["Tessarin"] = {{"Version", kVersion}};
         file.lines["Actions"] = bad.Actions;
         const ActionsFileContent content = ReadActionsFile(file);
