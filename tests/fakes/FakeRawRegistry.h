@@ -19,13 +19,6 @@ class FakeRawRegistry : public RawRegistry {
     using Place = std::pair<std::int32_t, std::string>;  // root and lower-case path
     using Tree = std::map<Place, Values>;
 
-    FakeRawRegistry() {
-        for (std::int32_t root :
-             {reg::kClassesRoot, reg::kCurrentUser, reg::kLocalMachine, reg::kUsers}) {
-            keys[{root, ""}];
-        }
-    }
-
     void Put(std::int32_t root, const std::string& path, const std::string& name,
              RegistryData data) {
         keys[{root, Lower(path)}][Lower(name)] = std::move(data);
@@ -124,7 +117,6 @@ class FakeRawRegistry : public RawRegistry {
     std::int32_t Refusal(const std::string& what, std::int32_t root, std::uint32_t access) const {
         const std::uint32_t readRights = reg::kQueryValue | reg::kEnumerateSubKeys | reg::kNotify;
         return failing.count(what)                                   ? failing.at(what)
-               : !keys.count({root, ""})                             ? reg::kInvalidHandle
                : readOnlyRoots.count(root) && (access & ~readRights) ? reg::kAccessDenied
                                                                      : reg::kSuccess;
     }

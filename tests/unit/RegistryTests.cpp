@@ -157,6 +157,7 @@ TEST(cRegistry, ListsValuesAndWritesFurtherAssociations) {
     FakeRawRegistry fake;
     fake.Put(reg::kCurrentUser, kSection, "a", Text(reg::kSz, ""));
     fake.Put(reg::kCurrentUser, kSection, "b", Text(reg::kSz, ""));
+    fake.Put(reg::kClassesRoot, "T", "", Text(reg::kSz, "T file\0"s));
     cRegistry registry = At(fake, reg::kCurrentUser, kSection, 0);
     std::vector<std::string> names;
     std::int32_t count = -1;
