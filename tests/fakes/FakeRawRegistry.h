@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -86,12 +87,11 @@ class FakeRawRegistry : public RawRegistry {
     }
     std::int32_t EnumValue(RegistryKey key, std::uint32_t index, std::uint32_t,
                            std::string& name) override {
-        auto value = Opened(key).begin();
-        for (std::uint32_t i = 0; i < index && value != Opened(key).end(); ++i) {
-            ++value;
+        if (index >= Opened(key).size()) {
+            return reg::kNoMoreItems;
         }
-        name = value == Opened(key).end() ? "" : value->first;
-        return value == Opened(key).end() ? reg::kNoMoreItems : reg::kSuccess;
+        name = std::next(Opened(key).begin(), index)->first;
+        return reg::kSuccess;
     }
     // Nothing in the program deletes keys or lists subkeys.
     std::int32_t DeleteKey(std::int32_t, const std::string&) override { return reg::kAccessDenied; }
