@@ -11,7 +11,7 @@
 
 namespace tessarin::fakes {
 
-// An in-memory registry: the four predefined roots, key paths and value names matched without
+// An in-memory registry: keys under any root, key paths and value names matched without
 // regard to case, and the rights each key was opened with enforced. Any operation can be told to
 // fail by name, and a root made read-only, as HKEY_LOCAL_MACHINE is without administrator rights.
 class FakeRawRegistry : public RawRegistry {

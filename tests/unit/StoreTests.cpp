@@ -400,9 +400,7 @@ TEST(ActionsFile, AFaultyFileGivesNoRow) {
         std::size_t Row;
     } cases[] = {{{}, NotAnExport, 0},
                  {{{"Hotkey1", "CTRL + M"}, {"ActionType2", "Mute"}}, NotAnExport, 0},
-                 {{{"ActionType1", "Mute"}, {"ActionType2", "\"Mute \""}, {"ActionType3", "Mute"}},
-                  UnknownType,
-                  2},
+                 {{{"ActionType1", "Mute"}, {"ActionType2", "\"Mute \""}}, UnknownType, 2},
                  {{{"ActionType1", "Mute"}, {"ActionType3", "Mute"}}, MissingRow, 2},
                  {{{"ActionType1", "Mute"}, {"data2", "x"}}, MissingRow, 2}};
     for (const auto& bad : cases) {
