@@ -9,10 +9,11 @@ namespace tessarin::fakes {
 
 // Stands between the program and a store and, from the k-th change on (counted from 0), either
 // stops the program dead (a crash, a power cut, a kill) or lets every change fail silently (a
-// store that went read-only). Reads always reach the store.
+// store that went read-only); or lets the k-th change alone fail silently (a write refused once).
+// Reads always reach the store.
 class FaultyStore : public SettingsStore {
   public:
-    enum class Fault { Stop, FailSilently };
+    enum class Fault { Stop, FailSilently, FailOnce };
     struct Stopped {};
 
     FaultyStore(SettingsStore& inner, std::size_t faultAt, Fault fault)
@@ -43,13 +44,11 @@ class FaultyStore : public SettingsStore {
 
   private:
     bool Allowed() {
-        if (changes_++ < faultAt_) {
-            return true;
-        }
-        if (fault_ == Fault::Stop) {
+        const std::size_t change = changes_++;
+        if (change >= faultAt_ && fault_ == Fault::Stop) {
             throw Stopped{};
         }
-        return false;
+        return fault_ == Fault::FailOnce ? change != faultAt_ : change < faultAt_;
     }
 
     SettingsStore& inner_;

@@ -3,72 +3,45 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace tessarin {
 namespace {
 
-const Windows1252CodePage kPage;
+using namespace std::string_literals;
 
-struct ByteCase {
-    unsigned char Byte;
-    std::string Utf8;
-};
-
-// Bytes and their characters, both directions.
 TEST(Windows1252CodePage, ConvertsEachByteToItsCharacterAndBack) {
-    const std::vector<ByteCase> cases = {
-        {0x00, std::string(1, '\0')},
-        {0x41, "A"},
-        {0x7F, "\x7F"},
-        {0x80, "€"},
-        {0x82, "‚"},
-        {0x9F, "Ÿ"},
-        {0xA0, "\xC2\xA0"},
-        {0xE9, "é"},
-        {0xFF, "ÿ"},
-        // Unassigned in the page, kept as the C1 control of the same value.
-        {0x81, "\xC2\x81"},
-        {0x9D, "\xC2\x9D"},
-    };
-    for (const ByteCase& c : cases) {
-        EXPECT_EQ(kPage.FromAnsi(c.Byte), c.Utf8) << int{c.Byte};
-        EXPECT_EQ(kPage.ToAnsi(c.Utf8), std::string(1, static_cast<char>(c.Byte))) << int{c.Byte};
+    const Windows1252CodePage page;
+    // The unassigned 0x81 and 0x9D stay the C1 controls of the same value.
+    const std::pair<unsigned char, std::string> cases[] = {
+        {0x00, "\0"s},    {0x7F, "\x7F"}, {0x80, "€"},      {0x82, "‚"},     {0x9F, "Ÿ"},
+        {0xA0, "\u00A0"}, {0xFF, "ÿ"},    {0x81, "\u0081"}, {0x9D, "\u009D"}};
+    for (const auto& [byte, utf8] : cases) {
+        EXPECT_EQ(page.FromAnsi(byte), utf8) << int{byte};
+        EXPECT_EQ(page.ToAnsi(utf8), std::string(1, static_cast<char>(byte))) << int{byte};
     }
 }
 
-struct TextCase {
-    std::string Utf8;
-    std::string Ansi;
-};
-
+// What the page lacks becomes one '?' per UTF-16 unit, with no best-fit look-alikes; malformed
+// UTF-8 one '?' for every byte that is not part of a whole sequence.
 TEST(Windows1252CodePage, ReplacesWhatThePageLacksAndEveryMalformedByte) {
-    const std::vector<TextCase> cases = {
-        {"", ""},
-        {std::string("a\0b", 3), std::string("a\0b", 3)},
-        {"aé€b",
-         "a\xE9\x80"
-         "b"},
-        // Characters outside the page, one '?' per UTF-16 unit, no best-fit look-alikes.
-        {"Ā∞ł", "???"},  // which a best-fit mapping makes "A8l"
-        {"中", "?"},
-        {"a中文b", "a??b"},
+    // Overlong, a surrogate, above U+10FFFF, no lead byte at all, truncated.
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\0é€b"s, "a\0\xE9\x80\x62"s},
+        {"Ā∞ł", "???"},
+        {"a中b", "a?b"},
         {"😀", "??"},
-        {"\xC2\x80", "?"},  // U+0080: a C1 control that 0x80 does not stand for
-        // Malformed UTF-8: one '?' for every byte that is not part of a whole sequence.
-        {"\xFF", "?"},
+        {"\u0080", "?"},
         {"\xE9t\xE9", "?t?"},
-        {"\xE2\x82"
-         "A",
-         "??A"},
+        {"\xE2\x82Z", "??Z"},
         {"\xE2\x82\xAC\xE2", "\x80?"},
-        {"\xC0\xAF", "??"},            // overlong '/'
-        {"\xED\xA0\x80", "???"},       // a surrogate
-        {"\xF4\x90\x80\x80", "????"},  // above U+10FFFF
-        {"\xF0\x9F\x98", "???"},       // a truncated four-byte sequence
+        {"\xC0\xAF", "??"},
+        {"\xED\xA0\x80", "???"},
+        {"\xF4\x90\x80\x80", "????"},
+        {"\xF5\x80\x80\x80", "????"},
+        {"\xF0\x9F\x98", "???"},
     };
-    for (const TextCase& c : cases) {
-        EXPECT_EQ(kPage.ToAnsi(c.Utf8), c.Ansi) << c.Utf8;
+    for (const auto& [utf8, ansi] : cases) {
+        EXPECT_EQ(Windows1252CodePage().ToAnsi(utf8), ansi) << testing::PrintToString(utf8);
     }
 }
 
