@@ -1,12 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <map>
-#include <optional>
 #include <set>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "platform/DesktopPort.h"
 

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <map>
-#include <optional>
 #include <set>
-#include <string>
 #include <vector>
 
 #include "platform/ShellPort.h"

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <set>
-#include <string>
 #include <vector>
 
 #include "platform/SystemPort.h"

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "actions/Executor.h"
 
 namespace tessarin {

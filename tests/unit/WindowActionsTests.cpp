@@ -2,13 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <optional>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
-
 #include "FakeDesktopPort.h"
 #include "FakeRawRegistry.h"
 
@@ -131,9 +124,11 @@ TEST(WindowActions, TaskbarTogglesBetweenHiddenAndShown) {
 // Explorer reads a DWORD whatever was stored; an absent value counts as "not shown".
 TEST(WindowActions, HiddenFilesActionsWriteADword) {
     const char* advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
-    const auto dword = [](std::uint8_t v) { return RegistryData{reg::kDword, {}, {v, 0, 0, 0}}; };
+    const auto dword = [](int v) {
+        return RegistryData{reg::kDword, {}, {std::uint8_t(v), 0, 0, 0}};
+    };
     const Action toggle = [](WindowActions& a) { a.ToggleHidden(); };
-    const std::tuple<std::optional<RegistryData>, Action, std::uint8_t> cases[] = {
+    const std::tuple<std::optional<RegistryData>, Action, int> cases[] = {
         {dword(2), toggle, 1},
         {dword(1), toggle, 0},
         {std::nullopt, toggle, 1},
