@@ -16,6 +16,7 @@
 #include "FuzzSupport.h"
 #include "actions/Executor.h"
 #include "model/ActionData.h"
+#include "model/Text.h"
 
 namespace {
 
@@ -45,10 +46,7 @@ void CheckSplits(std::string_view data) {
 
 void CheckJoinThenSplit(std::string_view input) {
     const std::size_t lineBreak = input.find('\n');
-    std::string program;
-    for (const char c : input.substr(0, lineBreak)) {
-        program += c == '"' ? "" : std::string(1, c);
-    }
+    const std::string program = WithoutQuotes(input.substr(0, lineBreak));
     if (lineBreak == std::string_view::npos || program.empty()) {
         return;
     }

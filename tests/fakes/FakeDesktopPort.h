@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <utility>
@@ -136,12 +137,9 @@ class FakeDesktopPort : public DesktopPort {
 
   private:
     Window* Find(WindowHandle handle) {
-        for (Window& window : windows) {
-            if (window.Handle == handle && handle != 0) {
-                return &window;
-            }
-        }
-        return nullptr;
+        const auto is = [handle](const Window& window) { return window.Handle == handle; };
+        const auto found = std::find_if(windows.begin(), windows.end(), is);
+        return handle == 0 || found == windows.end() ? nullptr : &*found;
     }
     static std::uint32_t Id(ProcessHandle process) { return std::uint32_t(process - 0x9000); }
     Window At(WindowHandle handle) { return Find(handle) ? *Find(handle) : Window{0, "", 0}; }
