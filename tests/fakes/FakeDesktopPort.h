@@ -85,11 +85,13 @@ class FakeDesktopPort : public DesktopPort {
     WindowHandle FindWindowByClass(const std::string& name, const std::string& title) override {
         return name == "Shell_traywnd" && title.empty() ? taskbar : 0;
     }
-    bool IsWindowVisible(WindowHandle w) override { return w == taskbar && taskbarVisible; }
+    bool IsWindowVisible(WindowHandle w) override {
+        return w != 0 && w == taskbar && taskbarVisible;
+    }
     // The taskbar's program may hang: only an asynchronous request gets through.
     bool SetWindowPos(WindowHandle w, WindowHandle, std::int32_t, std::int32_t, std::int32_t,
                       std::int32_t, std::uint32_t flags) override {
-        const bool done = w == taskbar && (flags & desk::kSwpAsyncWindowPos) != 0;
+        const bool done = w != 0 && w == taskbar && (flags & desk::kSwpAsyncWindowPos) != 0;
         taskbarVisible = done ? (flags & desk::kSwpShowWindow) != 0 : taskbarVisible;
         return done;
     }
