@@ -6,6 +6,7 @@
 // text's bytes in the code page, so nothing typed is lost or added. The accepted query is
 // empty exactly when only blanks were typed, and otherwise the encoded query.
 
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,22 +15,15 @@
 #include "platform/Windows1252CodePage.h"
 #include "ui/PromptLogic.h"
 
-namespace {
-
-bool Plain(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tessarin;
+    const auto plain = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
     const Windows1252CodePage codePage;
     const std::string_view typed = fuzz::AsText(data, size);
     const std::string encoded = EncodeQuery(typed, codePage);
     std::string decoded;
     for (std::size_t i = 0; i < encoded.size(); ++i) {
-        if (Plain(encoded[i])) {
+        if (plain(encoded[i])) {
             decoded += encoded[i];
             continue;
         }
@@ -37,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(encoded[i] == '%' && hex.size() == 2);
         FUZZ_CHECK(hex.find_first_not_of("0123456789ABCDEF") == std::string::npos);
         decoded += static_cast<char>(std::stoi(hex, nullptr, 16));
-        FUZZ_CHECK(!Plain(decoded.back()));
+        FUZZ_CHECK(!plain(decoded.back()));
         i += 2;
     }
     FUZZ_CHECK(decoded == codePage.ToAnsi(typed));

@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <map>
 #include <set>
-#include <utility>
 
 #include "platform/DesktopPort.h"
 
 namespace tessarin::fakes {
 
 // A desktop as the window actions leave it: top-level windows in z-order (topmost first) with
-// their show states, a clipboard holding one text or nothing, the key events and the keys held,
-// what each window was sent, and the processes ended with their exit codes. A terminated process
-// keeps its windows, as it does for a moment on the real system. A browser frame in the
-// foreground takes a typed Ctrl+V only when it gets time: during the next wait.
+// their show states, a clipboard holding one text or nothing, the key events, what each window
+// was sent, and the processes ended with their exit codes. A terminated process keeps its
+// windows, as it does for a moment on the real system. A browser frame in the foreground takes a
+// typed Ctrl+V only when it gets time: during the next wait.
 class FakeDesktopPort : public DesktopPort {
   public:
     struct Window {
@@ -22,19 +21,11 @@ class FakeDesktopPort : public DesktopPort {
         std::uint32_t Style = desk::kWsVisible, ExStyle = 0, ProcessId = 0, ThreadId = 0;
         std::uint32_t ShowState = 1;
     };
-    static constexpr std::uint32_t kOwnThread = 1;
 
     // Key events as +code (down) and -code (up).
     bool KeyEvent(std::uint8_t key, bool up) override {
-        const bool taken = up || refusedPresses.count(key) == 0;
         keys.push_back(up ? -key : key);
-        pasteTyped = pasteTyped || (!up && key == desk::kVkV && held.count(desk::kVkControl));
-        if (up) {
-            held.erase(key);
-        } else if (taken) {
-            held.insert(key);
-        }
-        return taken;
+        return up || key != refusedPress;
     }
     std::optional<ClipboardSnapshot> ReadClipboard() override {
         using Items = std::vector<ClipboardSnapshot::Item>;
@@ -43,14 +34,13 @@ class FakeDesktopPort : public DesktopPort {
         return clipboardUnreadable ? std::nullopt : std::optional(ClipboardSnapshot{items});
     }
     bool RestoreClipboard(const ClipboardSnapshot& saved) override {
-        const auto& text = saved.Items.empty() ? std::vector<std::uint8_t>() : saved.Items[0].Bytes;
-        return Write(saved.Items.empty() ? std::nullopt
-                                         : std::optional(std::string(text.begin(), text.end())));
+        const auto* text = saved.Items.empty() ? nullptr : &saved.Items[0].Bytes;
+        return Write(text ? std::optional(std::string(text->begin(), text->end())) : std::nullopt);
     }
     bool ReplaceClipboard(const std::optional<std::string>& text) override { return Write(text); }
     WindowHandle GetForegroundWindow() override { return foreground; }
     std::string GetWindowClass(WindowHandle w) override { return At(w).Class; }
-    std::uint32_t GetCurrentThreadId() override { return kOwnThread; }
+    std::uint32_t GetCurrentThreadId() override { return 1; }
     std::uint32_t GetWindowThreadId(WindowHandle w) override { return At(w).ThreadId; }
     std::uint32_t GetWindowProcessId(WindowHandle w) override { return At(w).ProcessId; }
     // Like the system, refuses to attach a thread to itself or to no thread.
@@ -60,18 +50,16 @@ class FakeDesktopPort : public DesktopPort {
         return done;
     }
     // The focus of this thread's input: its own, or that of the thread it is attached to.
-    WindowHandle GetFocus() override { return focus[attachedTo != 0 ? attachedTo : kOwnThread]; }
+    WindowHandle GetFocus() override { return focus[attachedTo != 0 ? attachedTo : 1]; }
     // WM_PASTE takes the clipboard's text and WM_CLOSE closes, both with zero parameters.
     bool SendWindowMessage(WindowHandle w, std::uint32_t m, std::uintptr_t wp,
                            std::intptr_t lp) override {
         const bool paste = m == desk::kWmPaste && wp == 0 && lp == 0;
-        received.emplace_back(w, paste ? "paste " + clipboard.value_or("") : std::to_string(m));
-        return true;
+        return received.emplace_back(w, paste ? "paste " + clipboard.value_or("") : "?"), true;
     }
     bool PostWindowMessage(WindowHandle w, std::uint32_t m, std::uintptr_t wp,
                            std::intptr_t lp) override {
-        received.emplace_back(
-            w, m == desk::kWmClose && wp == 0 && lp == 0 ? "close" : std::to_string(m));
+        received.emplace_back(w, m == desk::kWmClose && wp == 0 && lp == 0 ? "close" : "?");
         return Find(w) != nullptr;
     }
     bool GetShowState(WindowHandle w, std::uint32_t& state) override {
@@ -103,8 +91,7 @@ class FakeDesktopPort : public DesktopPort {
         return command == desk::kGwHwndNext && at && at != &windows.back() ? at[1].Handle : 0;
     }
     ProcessHandle OpenProcess(std::uint32_t access, bool, std::uint32_t process) override {
-        const bool opens =
-            access == desk::kProcessTerminateAndSynchronize && !unopenable.count(process);
+        const bool opens = access == desk::kProcessTerminateAndSynchronize && process != unopenable;
         return opens ? (openProcesses.insert(process), 0x9000 + process) : 0;
     }
     bool TerminateProcess(ProcessHandle process, std::uint32_t exitCode) override {
@@ -114,8 +101,9 @@ class FakeDesktopPort : public DesktopPort {
     void CloseHandle(ProcessHandle process) override { openProcesses.erase(Id(process)); }
     bool PumpMessages() override { return ++pumps < quitAtPump || quitAtPump == 0; }
     bool Wait(std::uint32_t) override {
+        const bool typed = std::count(keys.begin(), keys.end(), desk::kVkV) != 0;
         const bool running = PumpMessages();
-        if (running && std::exchange(pasteTyped, false) && At(foreground).Class == "IEFrame") {
+        if (running && typed && At(foreground).Class == "IEFrame") {
             received.emplace_back(foreground, "paste " + clipboard.value_or(""));
         }
         return running;
@@ -124,15 +112,13 @@ class FakeDesktopPort : public DesktopPort {
     std::vector<Window> windows;  // topmost first
     WindowHandle foreground = 0, taskbar = 0;
     std::map<std::uint32_t, WindowHandle> focus;  // the focus control of each thread
-    bool taskbarVisible = true, clipboardUnreadable = false, pasteTyped = false;
+    bool taskbarVisible = true, clipboardUnreadable = false;
     std::optional<std::string> clipboard;
-    // 1-based numbers of the clipboard writes that fail; a failed write leaves it as it was.
-    std::set<int> failingWrites;
-    std::set<int> refusedPresses, held;
-    std::set<std::uint32_t> unopenable, openProcesses;
+    int refusedPress = 0, failingWrite = 0;  // failingWrite: 1-based; it leaves the clipboard
+    std::uint32_t unopenable = 0, attachedTo = 0;
     int quitAtPump = 0;  // 1-based number of the PumpMessages or Wait call that meets WM_QUIT
     int pumps = 0, writes = 0;
-    std::uint32_t attachedTo = 0;
+    std::set<std::uint32_t> openProcesses;
     std::vector<int> keys;
     std::vector<std::pair<WindowHandle, std::string>> received;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> terminated;  // process, exit code
@@ -146,7 +132,7 @@ class FakeDesktopPort : public DesktopPort {
     static std::uint32_t Id(ProcessHandle process) { return std::uint32_t(process - 0x9000); }
     Window At(WindowHandle handle) { return Find(handle) ? *Find(handle) : Window{0, "", 0}; }
     bool Write(const std::optional<std::string>& content) {
-        const bool fails = failingWrites.count(++writes) != 0;
+        const bool fails = ++writes == failingWrite;
         clipboard = fails ? clipboard : content;
         return !fails;
     }

@@ -15,23 +15,20 @@ namespace tessarin::fakes {
 // when the code under test waits.
 class FakeSystemPort : public SystemPort {
   public:
-    static constexpr Handle kToken = 0x7A;
-    static constexpr Luid kLuid{19, 0};
-
     bool IsWindowsNT() override { return windowsNT; }
     Handle OpenProcessToken(std::uint32_t access) override {
         const bool opens = tokenOpens && access == sys::kTokenAdjustPrivilegesAndQuery;
-        return opens ? (++openHandles, kToken) : 0;
+        return opens ? (++openHandles, 0x7Au) : 0u;
     }
     std::optional<Luid> LookupPrivilege(const std::string& name) override {
-        return privilegeKnown && name == "SeShutdownPrivilege" ? std::optional(kLuid)
+        return privilegeKnown && name == "SeShutdownPrivilege" ? std::optional(Luid{19, 0})
                                                                : std::nullopt;
     }
     bool AdjustTokenPrivilege(Handle token, Luid privilege, std::uint32_t attributes) override {
-        return privileged = privilegeAdjusts && token == kToken && privilege == kLuid &&
+        return privileged = privilegeAdjusts && token == 0x7A && privilege == Luid{19, 0} &&
                             attributes == sys::kSePrivilegeEnabled;
     }
-    void CloseHandle(Handle handle) override { openHandles -= handle == kToken ? 1 : 0; }
+    void CloseHandle(Handle handle) override { openHandles -= handle == 0x7A ? 1 : 0; }
     void EndSession(std::uint32_t flags, std::uint32_t reason) override {
         ended = std::to_string(flags) + (privileged ? " privileged" : "") +
                 (reason == 0xFFFFFFFFu ? "" : " with a reason");
@@ -51,7 +48,9 @@ class FakeSystemPort : public SystemPort {
     std::uint32_t MciClose(std::uint32_t id) override {
         return strayCloses += id != 0 && devices.erase(id) == 0 ? 1 : 0, 0;
     }
-    std::string MciErrorString(std::uint32_t code) override { return mciErrorTexts[code]; }
+    std::string MciErrorString(std::uint32_t code) override {
+        return "  error " + std::to_string(code) + " ";
+    }
     std::uint32_t WaveOutGetVolume(std::uint32_t device, std::uint32_t& packed) override {
         packed = volumeReadError == 0 && device == 0 ? volume : packed;
         return device == 0 ? volumeReadError : 2;
@@ -72,23 +71,17 @@ class FakeSystemPort : public SystemPort {
     }
     bool IsKeyDown(int key) override { return now < keysUpAt && heldKeys.count(key) != 0; }
     std::uint64_t TickCount() override { return now; }
-    bool ProcessPendingMessages() override {
-        ++messagePasses;
-        if (onMessages) {
-            onMessages();
-        }
-        return !quitting;
-    }
+    bool ProcessPendingMessages() override { return onMessages(++messagePasses), !quitting; }
     void WaitForMessages(std::uint32_t milliseconds) override { now += milliseconds; }
 
     bool windowsNT = true, tokenOpens = true, privilegeKnown = true, privilegeAdjusts = true;
     bool quitting = false;  // the program's quit message has come
     std::uint32_t mciOpenError = 0, mciSetError = 0, volumeReadError = 0, nextId = 1;
-    std::map<std::uint32_t, std::string> mciErrorTexts;
     std::set<int> heldKeys;
     std::uint64_t keysUpAt = 0, now = 1000;
-    // Lets a test act inside a message pass, as a hotkey pressed during a wait would.
-    std::function<void()> onMessages;
+    // Lets a test act inside a message pass (given its number), as a hotkey pressed during a
+    // wait would.
+    std::function<void(int)> onMessages = [](int) {};
 
     int messagePasses = 0, openHandles = 0, strayCloses = 0;
     bool privileged = false, screenSaver = false;
