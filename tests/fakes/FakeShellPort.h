@@ -23,7 +23,7 @@ class FakeShellPort : public ShellPort {
     bool StartProcess(const std::string& program, const std::string& commandLine) override {
         return processes.push_back(program + "|" + commandLine), processStarts;
     }
-    std::string TempDirectory() override { return tempDirectory; }
+    std::string TempDirectory() override { return "C:\\Temp\\"; }
     SystemVersion WindowsVersion() override { return version; }
     std::optional<std::uint32_t> PathAttributes(const std::string& path) override {
         const auto found = attributes.find(path);
@@ -44,7 +44,6 @@ class FakeShellPort : public ShellPort {
     std::uint32_t connectResult = 0;
     FoundProgram browser{42, std::string("C:\\Browser\\browser.exe\0junk", 27)};  // NUL-padded
     bool processStarts = true;
-    std::string tempDirectory = "C:\\Temp\\";
     SystemVersion version{1, 10, 2};
 };
 
