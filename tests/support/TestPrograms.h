@@ -1,10 +1,13 @@
 #pragma once
 
-// Starting the small test programs that are built beside every test executable.
+// Starting the small test programs that are built beside every test executable, and the waits
+// and files the Windows tests share.
 
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,61 +17,40 @@ namespace tessarin::testsupport {
 
 inline std::wstring ProgramFolder() {
     wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder;
+    const std::wstring program(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    return program.substr(0, program.find_last_of(L"\\/") + 1);
 }
 
 // The user's temporary folder, with its trailing backslash.
 inline std::wstring TempFolder() {
     wchar_t path[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
-    return std::wstring(path, length);
+    return std::wstring(path, GetTempPathW(MAX_PATH + 1, path));
 }
 
 // Writes a whole file, replacing what was there; true when every byte went out.
 inline bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const BOOL ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok != FALSE && written == bytes.size();
+    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return !file.fail();
 }
 
-// The first line of a small text file, such as the marker a test's batch file writes; empty
-// when the file is not there (yet).
+// The first line of a small text file; empty when the file is not there (yet).
 inline std::string ReadFirstLine(const std::wstring& path) {
+    std::ifstream file{std::filesystem::path(path)};
     std::string line;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return line;
-    }
-    char buffer[256] = {};
-    DWORD read = 0;
-    ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
-    CloseHandle(file);
-    line.assign(buffer, read);
-    return line.substr(0, line.find_first_of("\r\n"));
+    std::getline(file, line);
+    return line.substr(0, line.find('\r'));
 }
 
-// Ends a process that is still running (a test that failed half-way leaves one behind).
-inline void EndProcess(HANDLE process) {
-    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-    }
-}
-
-// Ends every process a test started and closes their handles.
+// Ends every process a test started that still runs (a test that failed half-way leaves one
+// behind) and closes their handles.
 inline void EndProcesses(std::vector<PROCESS_INFORMATION>& processes) {
     for (PROCESS_INFORMATION& process : processes) {
-        EndProcess(process.hProcess);
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, 5000);
+        }
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
@@ -87,19 +69,14 @@ inline bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
     return true;
 }
 
-// Pumps this thread's messages until the deadline passes or the handle is signalled.
-inline bool PumpUntilSignalled(HANDLE handle, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (MsgWaitForMultipleObjects(1, &handle, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) {
-            return true;
-        }
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&message);
-        }
-    }
-    return false;
+// Starts a program with this command line; a zero hProcess when it could not start.
+inline PROCESS_INFORMATION StartProcess(std::wstring commandLine, DWORD flags = 0) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                   &startup, &process);
+    return process;
 }
 
 // Types a key combination from a process of its own, as a user at the keyboard would, and keeps
@@ -109,15 +86,16 @@ inline bool SendKeys(const std::vector<UINT>& keys) {
     for (UINT key : keys) {
         commandLine += L" " + std::to_wstring(key);
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return false;
-    }
+    const PROCESS_INFORMATION process = StartProcess(commandLine);
+    const auto ended = [&] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+    };
     DWORD exitCode = 1;
-    if (PumpUntilSignalled(process.hProcess, std::chrono::seconds(20))) {
+    if (process.hProcess != nullptr && WaitFor(ended, 20)) {
         GetExitCodeProcess(process.hProcess, &exitCode);
     }
     CloseHandle(process.hThread);

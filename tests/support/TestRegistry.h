@@ -27,26 +27,6 @@ inline bool KeyExists(HKEY root, const wchar_t* path) {
     return true;
 }
 
-// Replaces HKCU\to with a copy of HKCU\from.
-inline bool CopyTree(const wchar_t* from, const wchar_t* to) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, to);
-    HKEY source = nullptr;
-    HKEY target = nullptr;
-    bool copied = false;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
-        RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
-                        nullptr) == ERROR_SUCCESS) {
-        copied = RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
-    }
-    if (target != nullptr) {
-        RegCloseKey(target);
-    }
-    if (source != nullptr) {
-        RegCloseKey(source);
-    }
-    return copied;
-}
-
 // A REG_SZ value as text; kAbsent when there is none.
 inline std::wstring Stored(HKEY root, const std::wstring& path, const std::wstring& name) {
     wchar_t buffer[2048] = {};
@@ -106,6 +86,21 @@ class UserStoreAside {
     }
 
   private:
+    // Replaces HKCU\to with a copy of HKCU\from.
+    static bool CopyTree(const wchar_t* from, const wchar_t* to) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, to);
+        HKEY source = nullptr;
+        HKEY target = nullptr;
+        const bool copied =
+            RegOpenKeyExW(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
+            RegCreateKeyExW(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                            nullptr) == ERROR_SUCCESS &&
+            RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
+        RegCloseKey(target);
+        RegCloseKey(source);
+        return copied;
+    }
+
     const wchar_t* backupKey_;
     std::pair<HKEY, std::wstring> run_[2] = {{HKEY_LOCAL_MACHINE, kAbsent},
                                              {HKEY_CURRENT_USER, kAbsent}};

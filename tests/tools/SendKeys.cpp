@@ -10,34 +10,24 @@
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wcscmp(argv[1], L"--cursor") == 0) {
-        const int x = static_cast<int>(std::wcstol(argv[2], nullptr, 10));
-        const int y = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
-        return SetCursorPos(x, y) ? 0 : 1;
+        return SetCursorPos(static_cast<int>(std::wcstol(argv[2], nullptr, 10)),
+                            static_cast<int>(std::wcstol(argv[3], nullptr, 10)))
+                   ? 0
+                   : 1;
     }
-    std::vector<WORD> keys;
-    for (int i = 1; i < argc; ++i) {
-        const unsigned long code = std::wcstoul(argv[i], nullptr, 0);
+    if (argc < 2) {
+        return 2;
+    }
+    const auto keys = static_cast<std::size_t>(argc - 1);
+    std::vector<INPUT> inputs(2 * keys);
+    for (std::size_t i = 0; i < keys; ++i) {
+        const unsigned long code = std::wcstoul(argv[i + 1], nullptr, 0);
         if (code == 0 || code > 0xFE) {
             return 2;
         }
-        keys.push_back(static_cast<WORD>(code));
-    }
-    if (keys.empty()) {
-        return 2;
-    }
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *it;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
+        inputs[i].type = inputs[2 * keys - 1 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[2 * keys - 1 - i].ki.wVk = static_cast<WORD>(code);
+        inputs[2 * keys - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     return sent == inputs.size() ? 0 : 1;
