@@ -62,8 +62,8 @@ class FakeDesktopPort : public DesktopPort {
         received.emplace_back(w, m == desk::kWmClose && wp == 0 && lp == 0 ? "close" : "?");
         return Find(w) != nullptr;
     }
-    bool GetShowState(WindowHandle w, std::uint32_t& state) override {
-        return Find(w) && (state = Find(w)->ShowState, true);
+    bool GetShowState(WindowHandle w, std::uint32_t& s) override {
+        return Find(w) && (s = Find(w)->ShowState, true);
     }
     void ShowWindow(WindowHandle w, std::int32_t command) override {
         if (Find(w)) {
@@ -73,9 +73,7 @@ class FakeDesktopPort : public DesktopPort {
     WindowHandle FindWindowByClass(const std::string& name, const std::string& title) override {
         return name == "Shell_traywnd" && title.empty() ? taskbar : 0;
     }
-    bool IsWindowVisible(WindowHandle w) override {
-        return w != 0 && w == taskbar && taskbarVisible;
-    }
+    bool IsWindowVisible(WindowHandle w) override { return w && w == taskbar && taskbarVisible; }
     // The taskbar's program may hang: only an asynchronous request gets through.
     bool SetWindowPos(WindowHandle w, WindowHandle, std::int32_t, std::int32_t, std::int32_t,
                       std::int32_t, std::uint32_t flags) override {
@@ -114,10 +112,10 @@ class FakeDesktopPort : public DesktopPort {
     std::map<std::uint32_t, WindowHandle> focus;  // the focus control of each thread
     bool taskbarVisible = true, clipboardUnreadable = false;
     std::optional<std::string> clipboard;
-    int refusedPress = 0, failingWrite = 0;  // failingWrite: 1-based; it leaves the clipboard
+    // failingWrite: 1-based, it leaves the clipboard; quitAtPump: 1-based number of the
+    // PumpMessages or Wait call that meets WM_QUIT.
+    int refusedPress = 0, failingWrite = 0, quitAtPump = 0, pumps = 0, writes = 0;
     std::uint32_t unopenable = 0, attachedTo = 0;
-    int quitAtPump = 0;  // 1-based number of the PumpMessages or Wait call that meets WM_QUIT
-    int pumps = 0, writes = 0;
     std::set<std::uint32_t> openProcesses;
     std::vector<int> keys;
     std::vector<std::pair<WindowHandle, std::string>> received;

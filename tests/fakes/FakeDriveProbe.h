@@ -17,13 +17,12 @@ class FakeDriveProbe : public DriveProbe {
     // Lower-case letters of the CD-ROM drives, for example "ez".
     explicit FakeDriveProbe(std::string_view cdRomLetters = "") {
         for (char letter : cdRomLetters) {
-            SetDriveType(letter, kDriveCdRom);
+            types_[{letter, ':'}] = kDriveCdRom;
         }
     }
     void SetDriveType(char letter, int type) { types_[std::string{letter, ':'}] = type; }
     int DriveType(const std::string& root) const override {
-        probed_.push_back(root);
-        return types_.count(root) != 0 ? types_.at(root) : 1;
+        return probed_.push_back(root), types_.count(root) != 0 ? types_.at(root) : 1;
     }
     const std::vector<std::string>& ProbedRoots() const { return probed_; }
 

@@ -36,14 +36,12 @@ class FakeShellPort : public ShellPort {
     }
 
     std::vector<ShellRequest> launches;
-    std::vector<std::string> connections;
-    std::vector<std::string> processes;
-    std::vector<std::string> messages;
+    std::vector<std::string> connections, processes, messages;
     std::set<std::string> files;
     std::map<std::string, std::uint32_t> attributes;
     std::uint32_t connectResult = 0;
-    FoundProgram browser{42, std::string("C:\\Browser\\browser.exe\0junk", 27)};  // NUL-padded
     bool processStarts = true;
+    FoundProgram browser{42, std::string("C:\\Browser\\browser.exe\0junk", 27)};  // NUL-padded
     SystemVersion version{1, 10, 2};
 };
 

@@ -74,9 +74,10 @@ class FakeSystemPort : public SystemPort {
     bool ProcessPendingMessages() override { return onMessages(++messagePasses), !quitting; }
     void WaitForMessages(std::uint32_t milliseconds) override { now += milliseconds; }
 
-    bool windowsNT = true, tokenOpens = true, privilegeKnown = true, privilegeAdjusts = true;
-    bool quitting = false;  // the program's quit message has come
-    std::uint32_t mciOpenError = 0, mciSetError = 0, volumeReadError = 0, nextId = 1;
+    // quitting: the program's quit message has come
+    bool windowsNT = true, tokenOpens = true, privilegeKnown = true, privilegeAdjusts = true,
+         quitting = false, privileged = false, screenSaver = false;
+    std::uint32_t mciOpenError = 0, mciSetError = 0, volumeReadError = 0, nextId = 1, volume = 0;
     std::set<int> heldKeys;
     std::uint64_t keysUpAt = 0, now = 1000;
     // Lets a test act inside a message pass (given its number), as a hotkey pressed during a
@@ -84,13 +85,10 @@ class FakeSystemPort : public SystemPort {
     std::function<void(int)> onMessages = [](int) {};
 
     int messagePasses = 0, openHandles = 0, strayCloses = 0;
-    bool privileged = false, screenSaver = false;
     std::string ended;                             // the flags the session ended with
     std::map<std::uint32_t, std::string> devices;  // open, with their drives
     std::map<std::string, std::string> doors;
-    std::uint32_t volume = 0;
-    std::vector<std::string> messages;
-    std::vector<std::string> monitor;  // each power command: "off at <time>" or "on"
+    std::vector<std::string> messages, monitor;  // monitor: each "off at <time>" or "on"
 };
 
 }  // namespace tessarin::fakes
