@@ -15,14 +15,13 @@ using Strings = std::vector<std::string>;
 
 struct Rig : LaunchOptionsSource, Prompts {
     LaunchOptions CurrentLaunchOptions() const override { return options; }
-    void ShowSearchPrompt() override { prompted += "search " + state.sSearchEngine, search(); }
-    void ShowEmailPrompt() override { prompted += "email", email(); }
+    void ShowSearchPrompt() override { search(); }
+    void ShowEmailPrompt() override { email(); }
     void Run(const std::string& caption, const std::string& data) {
         executor.ExecuteAction(caption, data);
     }
 
     LaunchOptions options;
-    std::string prompted;
     std::function<void()> search = [] {}, email = [] {};
     fakes::FakeShellPort shell;
     fakes::FakeSystemPort systemPort;
@@ -138,7 +137,7 @@ TEST(ExecuteAction, SearchesOpenTheQueryInTheBrowserOrElseThroughTheShell) {
     }
 }
 
-TEST(ExecuteAction, UrlsMailLinksAndTheReceiverPromptOpenTrimmedWithTheDefaultShowMode) {
+TEST(ExecuteAction, UrlsMailLinksAndTheReceiverPromptOpenTrimmedAndBrowserArgumentsQuoted) {
     Rig rig;
     rig.Run("Search Yahoo", " ");  // prompts cancelled: nothing is launched
     rig.Run("Send Email Dialog", " ");
@@ -146,17 +145,12 @@ TEST(ExecuteAction, UrlsMailLinksAndTheReceiverPromptOpenTrimmedWithTheDefaultSh
     rig.Run("Send Email", "mailto:someone@example.test ");
     rig.email = [&rig] { rig.state.sEmailReceiver = "  other@example.test  "; };
     rig.Run("Send Email Dialog", " ");
-    EXPECT_TRUE(rig.shell.processes.empty());
+    EXPECT_TRUE(rig.executor.LaunchInBrowser("C:\\Program Files\\a.htm"));  // quoted: a blank
+    EXPECT_EQ(rig.shell.processes,
+              Strings{"C:\\Browser\\browser.exe| \"C:\\Program Files\\a.htm\""});
     EXPECT_EQ(rig.shell.launches, (Requests{Request("http://example.test/a b", "", 10),
                                             Request("mailto:someone@example.test", "", 10),
                                             Request("mailto:other@example.test", "", 10)}));
-}
-
-TEST(LaunchInBrowser, QuotesAUrlThatHoldsABlank) {
-    Rig rig;
-    EXPECT_TRUE(rig.executor.LaunchInBrowser("C:\\Program Files\\a.htm"));
-    EXPECT_EQ(rig.shell.processes,
-              Strings{"C:\\Browser\\browser.exe| \"C:\\Program Files\\a.htm\""});
 }
 
 }  // namespace
