@@ -1,64 +1,47 @@
 #pragma once
 
 #include <map>
-#include <optional>
-#include <string>
+#include <set>
 #include <vector>
 
 #include "platform/ShellPort.h"
 
 namespace tessarin::fakes {
 
-// Records every launch and answers the system questions from its fields.
+// What the shell was asked to start, the shares connected, the processes created, the messages
+// shown and the files left behind; answers the system questions from its fields. The browser is
+// found only for a document that exists in the folder asked about.
 class FakeShellPort : public ShellPort {
   public:
-    bool Launch(const ShellRequest& request) override {
-        launches.push_back(request);
-        return true;
-    }
-    std::uint32_t ConnectNetworkPath(const std::string& remoteName) override {
-        connections.push_back(remoteName);
-        return connectResult;
+    bool Launch(const ShellRequest& request) override { return launches.push_back(request), true; }
+    std::uint32_t ConnectNetworkPath(const std::string& share) override {
+        return connections.push_back(share), connectResult;
     }
     FoundProgram FindProgramFor(const std::string& file, const std::string& folder) override {
-        log.push_back("Find " + file + " in " + folder +
-                      (files.count(folder + file) ? "" : " (no file)"));
-        return browser;
+        return files.count(folder + file) != 0 ? browser : FoundProgram{31, ""};
     }
-    bool StartProcess(const std::string& application, const std::string& commandLine) override {
-        processes.push_back(application + "|" + commandLine);
-        return processStarts;
+    bool StartProcess(const std::string& program, const std::string& commandLine) override {
+        return processes.push_back(program + "|" + commandLine), processStarts;
     }
-    std::string TempDirectory() override { return tempDirectory; }
+    std::string TempDirectory() override { return "C:\\Temp\\"; }
     SystemVersion WindowsVersion() override { return version; }
     std::optional<std::uint32_t> PathAttributes(const std::string& path) override {
         const auto found = attributes.find(path);
         return found == attributes.end() ? std::nullopt : std::optional(found->second);
     }
-    bool CreateEmptyFile(const std::string& path) override {
-        log.push_back("Create " + path);
-        files[path] = true;
-        return true;
-    }
-    void RemoveFile(const std::string& path) override {
-        log.push_back("Remove " + path);
-        files.erase(path);
-    }
+    bool CreateEmptyFile(const std::string& path) override { return files.insert(path), true; }
+    void RemoveFile(const std::string& path) override { files.erase(path); }
     void ShowMessage(const std::string& text, const std::string& title, int style) override {
         messages.push_back(text + "|" + title + "|" + std::to_string(style));
     }
 
     std::vector<ShellRequest> launches;
-    std::vector<std::string> connections;
-    std::vector<std::string> processes;
-    std::vector<std::string> messages;
-    std::vector<std::string> log;
-    std::map<std::string, bool> files;
+    std::vector<std::string> connections, processes, messages;
+    std::set<std::string> files;
     std::map<std::string, std::uint32_t> attributes;
     std::uint32_t connectResult = 0;
-    FoundProgram browser{42, std::string("C:\\Browser\\browser.exe\0junk", 27)};  // NUL-padded
     bool processStarts = true;
-    std::string tempDirectory = std::string("C:\\Temp\\\0\0", 10);  // as a fixed buffer gives it
+    FoundProgram browser{42, std::string("C:\\Browser\\browser.exe\0junk", 27)};  // NUL-padded
     SystemVersion version{1, 10, 2};
 };
 

@@ -1,130 +1,94 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <set>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/SystemPort.h"
 
 namespace tessarin::fakes {
 
-// Records every call that changes something, as one line of text with its arguments, and plays
-// back the answers a test sets. Its clock only moves when the code under test waits.
+// The machine as the system actions leave it: how the session ended and whether the shutdown
+// privilege was held then, the CD doors, the devices and token left open, the volume of its one
+// wave-out device, the messages shown, the screen saver and the monitor. Its clock only moves
+// when the code under test waits.
 class FakeSystemPort : public SystemPort {
   public:
     bool IsWindowsNT() override { return windowsNT; }
-
     Handle OpenProcessToken(std::uint32_t access) override {
-        return Log("OpenProcessToken " + Hex(access)), tokenOpens ? kToken : 0;
+        const bool opens = tokenOpens && access == sys::kTokenAdjustPrivilegesAndQuery;
+        return opens ? (++openHandles, 0x7Au) : 0u;
     }
-    std::optional<Luid> LookupPrivilege(const std::string& privilegeName) override {
-        Log("LookupPrivilege " + privilegeName);
-        return privilegeKnown ? std::optional<Luid>(kShutdownLuid) : std::nullopt;
+    std::optional<Luid> LookupPrivilege(const std::string& name) override {
+        return privilegeKnown && name == "SeShutdownPrivilege" ? std::optional(Luid{19, 0})
+                                                               : std::nullopt;
     }
     bool AdjustTokenPrivilege(Handle token, Luid privilege, std::uint32_t attributes) override {
-        Log("AdjustTokenPrivilege " + std::to_string(token) + " " +
-            std::to_string(privilege.LowPart) + " " + std::to_string(attributes));
-        return privilegeAdjusts;
+        return privileged = privilegeAdjusts && token == 0x7A && privilege == Luid{19, 0} &&
+                            attributes == sys::kSePrivilegeEnabled;
     }
-    void CloseHandle(Handle handle) override { Log("CloseHandle " + std::to_string(handle)); }
+    void CloseHandle(Handle handle) override { openHandles -= handle == 0x7A ? 1 : 0; }
     void EndSession(std::uint32_t flags, std::uint32_t reason) override {
-        Log("EndSession " + std::to_string(flags) + " " + Hex(reason));
+        ended = std::to_string(flags) + (privileged ? " privileged" : "") +
+                (reason == 0xFFFFFFFFu ? "" : " with a reason");
     }
-
-    std::uint32_t MciOpen(const std::string& deviceType, const std::string& elementName,
-                          std::uint32_t flags, std::uint32_t& deviceId) override {
-        Log("MciOpen " + deviceType + " [" + elementName + "] " + Hex(flags));
-        deviceId = mciOpenError == 0 ? nextDeviceId++ : deviceId;
-        return mciOpenError;
+    std::uint32_t MciOpen(const std::string& type, const std::string& drive, std::uint32_t flags,
+                          std::uint32_t& id) override {
+        const bool opens = type == "cdaudio" && flags == sys::kMciOpenTypeElementShareable;
+        return mciOpenError != 0 || !opens ? mciOpenError + 1 : (devices[id = nextId++] = drive, 0);
     }
-    std::uint32_t MciSet(std::uint32_t deviceId, std::uint32_t flags) override {
-        Log("MciSet " + std::to_string(deviceId) + " " + std::to_string(flags));
+    std::uint32_t MciSet(std::uint32_t id, std::uint32_t flags) override {
+        if (mciSetError == 0 && devices.count(id) != 0) {
+            doors[devices[id]] = flags == sys::kMciSetDoorOpen ? "open" : "closed";
+        }
         return mciSetError;
     }
-    std::uint32_t MciClose(std::uint32_t deviceId) override {
-        return Log("MciClose " + std::to_string(deviceId)), 0;
+    // Closing an identifier nobody holds may close someone else's device.
+    std::uint32_t MciClose(std::uint32_t id) override {
+        return strayCloses += id != 0 && devices.erase(id) == 0 ? 1 : 0, 0;
     }
-    std::string MciErrorString(std::uint32_t errorCode) override {
-        return mciErrorTexts[errorCode];
+    std::string MciErrorString(std::uint32_t code) override {
+        return "  error " + std::to_string(code) + " ";
     }
-
-    std::uint32_t WaveOutGetVolume(std::uint32_t device, std::uint32_t& packedVolume) override {
-        Log("WaveOutGetVolume " + std::to_string(device));
-        packedVolume = volumeReadError == 0 ? packedVolumeValue : packedVolume;
-        return volumeReadError;
+    std::uint32_t WaveOutGetVolume(std::uint32_t device, std::uint32_t& packed) override {
+        packed = volumeReadError == 0 && device == 0 ? volume : packed;
+        return device == 0 ? volumeReadError : 2;
     }
-    std::uint32_t WaveOutSetVolume(std::uint32_t device, std::uint32_t packedVolume) override {
-        Log("WaveOutSetVolume " + std::to_string(device) + " " + Hex(packedVolume));
-        packedVolumeValue = packedVolume;
-        return 0;
+    std::uint32_t WaveOutSetVolume(std::uint32_t device, std::uint32_t packed) override {
+        return volume = device == 0 ? packed : volume, device == 0 ? 0 : 2;
     }
-
-    void ShowMessageBox(const std::string& text, const std::string& title,
-                        std::uint32_t style) override {
-        Log("MessageBox [" + text + "] [" + title + "] " + std::to_string(style));
+    void ShowMessageBox(const std::string& text, const std::string&, std::uint32_t) override {
+        messages.push_back(text);
     }
-
     void SendSysCommandToMainWindow(std::uint32_t command, std::intptr_t lParam) override {
-        Log("MainWindow SysCommand " + Hex(command) + " " + std::to_string(lParam));
+        screenSaver = screenSaver || (command == sys::kScScreenSave && lParam == 0);
     }
     void SendSysCommandToDesktop(std::uint32_t command, std::intptr_t lParam) override {
-        Log("Desktop SysCommand " + Hex(command) + " " + std::to_string(lParam));
-        desktopSendTimes.push_back(now);
+        monitor.push_back(command != sys::kScMonitorPower ? "?"
+                          : lParam == 2                   ? "off at " + std::to_string(now)
+                                                          : "on");
     }
-
-    bool IsKeyDown(int virtualKey) override {
-        return now < keysUpAt && heldKeys.count(virtualKey) != 0;
-    }
+    bool IsKeyDown(int key) override { return now < keysUpAt && heldKeys.count(key) != 0; }
     std::uint64_t TickCount() override { return now; }
-    bool ProcessPendingMessages() override {
-        ++messagePasses;
-        if (onMessages) {
-            onMessages();
-        }
-        return !quitting;
-    }
+    bool ProcessPendingMessages() override { return onMessages(++messagePasses), !quitting; }
     void WaitForMessages(std::uint32_t milliseconds) override { now += milliseconds; }
 
-    static constexpr Handle kToken = 0x7A;
-    static constexpr Luid kShutdownLuid{19, 0};
-
-    bool windowsNT = true;
-    bool quitting = false;  // the program's quit message has come
-    bool tokenOpens = true;
-    bool privilegeKnown = true;
-    bool privilegeAdjusts = true;
-    std::uint32_t mciOpenError = 0;
-    std::uint32_t mciSetError = 0;
-    std::map<std::uint32_t, std::string> mciErrorTexts;
-    std::uint32_t nextDeviceId = 1;
-    std::uint32_t volumeReadError = 0;
-    std::uint32_t packedVolumeValue = 0;
+    // quitting: the program's quit message has come
+    bool windowsNT = true, tokenOpens = true, privilegeKnown = true, privilegeAdjusts = true,
+         quitting = false, privileged = false, screenSaver = false;
+    std::uint32_t mciOpenError = 0, mciSetError = 0, volumeReadError = 0, nextId = 1, volume = 0;
     std::set<int> heldKeys;
-    std::uint64_t keysUpAt = 0;
-    std::uint64_t now = 1000;
-    int messagePasses = 0;
-    // Lets a test act inside a message pass, as a hotkey pressed during a wait would.
-    std::function<void()> onMessages;
+    std::uint64_t keysUpAt = 0, now = 1000;
+    // Lets a test act inside a message pass (given its number), as a hotkey pressed during a
+    // wait would.
+    std::function<void(int)> onMessages = [](int) {};
 
-    std::vector<std::string> calls;
-    std::vector<std::uint64_t> desktopSendTimes;
-
-  private:
-    void Log(std::string line) { calls.push_back(std::move(line)); }
-    static std::string Hex(std::uint32_t value) {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
-        std::string text;
-        do {
-            text.insert(text.begin(), kDigits[value % 16]);
-            value /= 16;
-        } while (value != 0);
-        return "0x" + text;
-    }
+    int messagePasses = 0, openHandles = 0, strayCloses = 0;
+    std::string ended;                             // the flags the session ended with
+    std::map<std::uint32_t, std::string> devices;  // open, with their drives
+    std::map<std::string, std::string> doors;
+    std::vector<std::string> messages, monitor;  // monitor: each "off at <time>" or "on"
 };
 
 }  // namespace tessarin::fakes
