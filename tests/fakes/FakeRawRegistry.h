@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -81,19 +80,11 @@ class FakeRawRegistry : public RawRegistry {
         }
         return reg::kSuccess;
     }
-    std::int32_t QueryInfoKey(RegistryKey key, std::uint32_t& longestValueName) override {
-        longestValueName = 0;
-        return Use("QueryInfoKey", key, reg::kQueryValue);
+    // Nothing in the program deletes keys or lists values or subkeys.
+    std::int32_t QueryInfoKey(RegistryKey, std::uint32_t&) override { return reg::kAccessDenied; }
+    std::int32_t EnumValue(RegistryKey, std::uint32_t, std::uint32_t, std::string&) override {
+        return reg::kNoMoreItems;
     }
-    std::int32_t EnumValue(RegistryKey key, std::uint32_t index, std::uint32_t,
-                           std::string& name) override {
-        if (index >= Opened(key).size()) {
-            return reg::kNoMoreItems;
-        }
-        name = std::next(Opened(key).begin(), index)->first;
-        return reg::kSuccess;
-    }
-    // Nothing in the program deletes keys or lists subkeys.
     std::int32_t DeleteKey(std::int32_t, const std::string&) override { return reg::kAccessDenied; }
     std::int32_t EnumKey(RegistryKey, std::uint32_t, std::uint32_t, std::string&) override {
         return reg::kNoMoreItems;

