@@ -6,7 +6,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <string_view>
 #include <utility>
 
 #include "FakeDriveProbe.h"
@@ -15,10 +14,6 @@
 
 namespace tessarin {
 namespace {
-
-CatalogueTree Tree(std::string_view cdRomLetters) {
-    return FillActionTree(FakeDriveProbe(cdRomLetters));
-}
 
 std::string Texts(const CatalogueTree& tree) {
     std::string texts;
@@ -30,7 +25,7 @@ std::string Texts(const CatalogueTree& tree) {
 
 // Stored actions keep their node position, so the order of the nodes is part of the format.
 TEST(Catalogue, ListsTheNodesInTheirStoredOrder) {
-    EXPECT_EQ(Texts(Tree("")),
+    EXPECT_EQ(Texts(FillActionTree(FakeDriveProbe(""))),
               "Open|File/Folder|Open Add/Remove Programs|Open Desktop Properties|"
               "Open System Properties|URL|Send Email|Send Email Dialog|Search Google|Search Yahoo|"
               "Namespace|Control Panel|My Computer|Network|Printers|Recycle Bin|Custom Namespace|"
@@ -64,7 +59,7 @@ TEST(Catalogue, ListsEachCdRomDriveButAUnderBothCdSections) {
 
 // Positions in a tree with the drives D: and Z: under each CD section.
 TEST(Catalogue, ParentsCategoriesAndPositionsOutsideTheTree) {
-    CatalogueTree tree = Tree("dz");
+    CatalogueTree tree = FillActionTree(FakeDriveProbe("dz"));
     const std::pair<std::int32_t, const char*> parents[] = {
         {1, ""},          {3, "File/Folder"}, {11, "Open"},     {12, "Namespace"}, {23, ""},
         {25, "CD Eject"}, {26, ""},           {27, "CD Close"}, {46, "Display"},   {0, ""},
@@ -87,9 +82,7 @@ TEST(Catalogue, ParentsCategoriesAndPositionsOutsideTheTree) {
             BuildActionFromNode(tree, position, "x", "x", "x").Outcome == BuildOutcome::NoAction,
             category || !inside);
         EXPECT_EQ(NodeHelpText(tree, position).has_value(), inside && !category);
-        if (!inside) {
-            EXPECT_EQ(NodeFieldLayout(tree, position), FieldLayout::None);
-        }
+        EXPECT_TRUE(inside || NodeFieldLayout(tree, position) == FieldLayout::None);
     }
 }
 
@@ -122,7 +115,7 @@ TEST(Catalogue, BuildsTheActionFromTheFieldsTheNodeUses) {
         {34, "x", "{X}", FieldLayout::Paste, "Paste Text|line 1\r\n\"two\"|"},
         {24, "x", "{X}", FieldLayout::None, "Eject Cdrom|D:|"},
         {28, "x", "{X}", FieldLayout::None, "Close Cdrom|Z:|"}};
-    const CatalogueTree tree = Tree("dz");
+    const CatalogueTree tree = FillActionTree(FakeDriveProbe("dz"));
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.position) + " [" + c.commandField + "] [" +
                      c.parametersField + "]");
@@ -155,7 +148,7 @@ TEST(ActionEditor, OkHandsOverTheActionRefusesABlankFieldAndAddsARowWithoutHotke
     AppState state;
     state.EditData = state.EditIndex = "stale";
     PrepareActionEditor(state, nullptr);
-    ActionEditor editor(Tree("e"));
+    ActionEditor editor(FillActionTree(FakeDriveProbe("e")));
     editor.Load(state);
     EXPECT_EQ(state.EditData + state.EditIndex + "|" + std::to_string(editor.Selected()), "|2");
     state.EditActionIndex = 9;
@@ -228,7 +221,7 @@ TEST(ActionEditor, EditingFindsTheNodeFillsTheFieldsAndAnUnchangedOkRewritesTheR
         state.EditActionType = "stale";
         PrepareActionEditor(state, &list.At(2));
         state.EditIndex = c.index;
-        ActionEditor editor(Tree(c.drives));
+        ActionEditor editor(FillActionTree(FakeDriveProbe(c.drives)));
         editor.Load(state);
         EXPECT_EQ(state.EditActionType, "");
         EXPECT_EQ(editor.Selected(), c.selected);
@@ -249,8 +242,8 @@ TEST(ActionEditor, EditingFindsTheNodeFillsTheFieldsAndAnUnchangedOkRewritesTheR
     }
 }
 
-TEST(ActionEditor, AFileBrowseSwallowsTheNextNodeClickOnly) {
-    ActionEditor editor(Tree("e"));
+TEST(ActionEditor, AFileBrowseSwallowsTheNextNodeClickOnlyAndAFolderGivesItsPath) {
+    ActionEditor editor(FillActionTree(FakeDriveProbe("e")));
     editor.SetCommandText("typed");
     editor.FileBrowsed(std::nullopt);  // cancelled before any file was chosen
     EXPECT_EQ(editor.View().Command.Text, "");
@@ -264,7 +257,7 @@ TEST(ActionEditor, AFileBrowseSwallowsTheNextNodeClickOnly) {
     EXPECT_FALSE(editor.SkipNodeClick());
     EXPECT_EQ(editor.NodeClick(6), 6);
     EXPECT_EQ(Controls(editor.View()), "off[] on[] off[N/A] hidden[]");
-    EXPECT_EQ(editor.View().Help, NodeHelpText(Tree("e"), 6));
+    EXPECT_EQ(editor.View().Help, NodeHelpText(FillActionTree(FakeDriveProbe("e")), 6));
 
     // The click after a browse is used up also when it lands on "File/Folder" itself; a click on
     // the node already chosen applies its layout again.
@@ -274,9 +267,7 @@ TEST(ActionEditor, AFileBrowseSwallowsTheNextNodeClickOnly) {
     EXPECT_EQ(editor.View().Command.Text, "C:\\b.exe");
     EXPECT_EQ(editor.NodeClick(2), 2);
     EXPECT_EQ(editor.View().Command.Text, "");
-}
-
-TEST(ActionEditor, AFolderWithoutPathGivesItsTrimmedNameAndTwoBackslashes) {
+    // A folder without a path gives its trimmed name and two backslashes.
     EXPECT_EQ(FolderPathFromDisplayName("  Network  "), "Network\\\\");
     EXPECT_EQ(FolderPathFromDisplayName("   "), "");
 }

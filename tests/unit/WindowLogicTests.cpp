@@ -30,7 +30,7 @@ TEST(LayOutMainWindow, TheListGrowsWithTheWindowDownToAMinimumAndTheButtonsStayC
               (std::vector<int>{min[0] + 1000, min[1] + 600, min[2] + 600, min[3] + 500, min[4]}));
 }
 
-TEST(MainWindowLogic, SlashMStartsInTheNotificationAreaAndTheRunEntryPassesIt) {
+TEST(MainWindowLogic, SlashMStartsHiddenAndTheRunEntryPassesItMachineWideOnlyWhereAllowed) {
     const std::pair<const char*, bool> lines[] = {
         {"\"C:\\T\\Tessarin.exe\" /m", true}, {"x/my", true}, {"/M", false}, {"-m", false}};
     for (const auto& [line, hidden] : lines) {
@@ -38,9 +38,7 @@ TEST(MainWindowLogic, SlashMStartsInTheNotificationAreaAndTheRunEntryPassesIt) {
     }
     EXPECT_EQ(RunEntryData("C:\\Program Files\\Tessarin", "Tessarin"),
               "\"C:\\Program Files\\Tessarin\\Tessarin.exe\" /m");
-}
-
-TEST(UpdateRunEntry, MachineWideOnlyForAProtectedFileWithTheRightToWriteIt) {
+    // The entry is machine-wide only for a protected file with the right to write it.
     const std::string data = "\"C:\\T\\Tessarin.exe\" /m";
     const std::string other = "\"C:\\Program Files\\Tessarin\\Tessarin.exe\" /m";
     const struct {
@@ -75,12 +73,10 @@ TEST(UpdateRunEntry, MachineWideOnlyForAProtectedFileWithTheRightToWriteIt) {
         EXPECT_EQ(entry(reg::kLocalMachine) + "|" + entry(reg::kCurrentUser), c.after)
             << c.machineWide << c.machineWritable << c.startup;
     }
-}
-
-TEST(IsProtectedProgramPath, OnlyInsideAnAdministratorsFolder) {
+    // A file is protected only inside an administrators' folder.
     const std::vector<std::string> folders = {"C:\\Program Files", "C:\\Program Files (x86)\\", "",
                                               "D:\\BAZAAR"};
-    const std::pair<const char*, bool> cases[] = {
+    const std::pair<const char*, bool> paths[] = {
         {"C:\\Program Files\\Tessarin\\Tessarin.exe", true},
         {"c:/program files/tessarin/Tessarin.exe", true},
         {"d:\\bazaar\\Tessarin.exe", true},
@@ -91,7 +87,7 @@ TEST(IsProtectedProgramPath, OnlyInsideAnAdministratorsFolder) {
         {"C:\\Program Files\\..\\Tools\\Tessarin.exe", false},
         {"D:\\Program Files\\Tessarin.exe", false},
         {"\\\\server\\C$\\Program Files\\Tessarin.exe", false}};
-    for (const auto& [path, inside] : cases) {
+    for (const auto& [path, inside] : paths) {
         EXPECT_EQ(IsProtectedProgramPath(path, folders), inside) << path;
     }
 }
@@ -121,7 +117,7 @@ std::string EntriesOf(const Rows& rows) {
     return Show(UpdatePopupMenu(ListOf(rows), items));
 }
 
-TEST(PopupMenu, EntriesFollowTheGroupOrderAndKeepListOrderWithinAGroup) {
+TEST(PopupMenu, EntriesFollowTheGroupOrderKeepListOrderAndRunWhatThePopupShowed) {
     const std::pair<Rows, const char*> cases[] = {
         {{{"Shutdown Computer", " "}, {"Shutdown Computer", ""}}, ""},
         {{{"Go to URL", "http://a.test/"},
@@ -227,53 +223,53 @@ MemorySettingsStore StoreWith(const std::string& text) {
     return store;
 }
 
-TEST(EmailPrompt, RemembersANewReceiverOnceInTheLowestFreeSlot) {
-    const char* const cases[][4] = {// before, typed, answer, after
-                                    {"", "  a@x  ", "a@x", "1=a@x L=a@x"},
-                                    {"1=a", "   ", "", "1=a"},
-                                    {"1=a 2=b L=b", " a", "a", "1=a 2=b L=b"},
-                                    {"1=A@x", "a@x", "a@x", "1=A@x 2=a@x L=a@x"},
-                                    {"1=a 2= 4=d", "n", "n", "1=a 2=n 4=d L=n"},
-                                    {"1=a 3=c", "n", "n", "1=a 2=n 3=c L=n"},
-                                    {"* 7=", "200", "200", "* 7="},
-                                    {"*", "new", "new", "*"},
-                                    {"* 201=x", "x", "x", "* 201=x"}};
-    for (const auto& [before, typed, answer, after] : cases) {
-        MemorySettingsStore store = StoreWith(before);
-        EXPECT_EQ(AcceptEmailReceiver(typed, store), answer) << before << " + " << typed;
-        EXPECT_EQ(store.AllSections().at(kEmailSection), Slots(after)) << before << " + " << typed;
+// Accepting remembers a new receiver once in the lowest free slot; removing asks once per
+// matching slot ("... delete <text> ?") and deletes LastEmail with each confirmed one.
+TEST(EmailPrompt, AcceptAndRemoveKeepTheSlots) {
+    const struct {
+        const char* before;
+        const char* typed;
+        const char* answer;  // null: removed, with one question per answer below
+        const char* after;
+        std::vector<bool> answers;
+    } cases[] = {{"", "  a@x  ", "a@x", "1=a@x L=a@x", {}},
+                 {"1=a", "   ", "", "1=a", {}},
+                 {"1=a 2=b L=b", " a", "a", "1=a 2=b L=b", {}},
+                 {"1=A@x", "a@x", "a@x", "1=A@x 2=a@x L=a@x", {}},
+                 {"1=a 2= 4=d", "n", "n", "1=a 2=n 4=d L=n", {}},
+                 {"1=a 3=c", "n", "n", "1=a 2=n 3=c L=n", {}},
+                 {"* 7=", "200", "200", "* 7=", {}},
+                 {"*", "new", "new", "*", {}},
+                 {"* 201=x", "x", "x", "* 201=x", {}},
+                 {"1=a 2=b 3=c L=c", "b", nullptr, "1=a 3=c", {true}},
+                 {"1=a 2=b 3=c L=c", "b", nullptr, "1=a 2=b 3=c L=c", {false}},
+                 {"1=a 2= L=a", "", nullptr, "1=a 2= L=a", {}},
+                 {"1=a 2=b L=b", "b ", nullptr, "1=a 2=b L=b", {}},
+                 {"1=a 2=b L=b", "B", nullptr, "1=a 2=b L=b", {}},
+                 {"2=x 5=x L=x", "x", nullptr, "2=x", {false, true}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.before) + " / " + c.typed);
+        MemorySettingsStore store = StoreWith(c.before);
+        std::vector<std::string> asked;
+        if (c.answer != nullptr) {
+            EXPECT_EQ(AcceptEmailReceiver(c.typed, store), c.answer);
+        } else {
+            EXPECT_EQ(RemoveEmail(c.typed, store,
+                                  [&](const std::string& question) {
+                                      asked.push_back(question);
+                                      return asked.size() <= c.answers.size() &&
+                                             c.answers[asked.size() - 1];
+                                  }),
+                      Slots(c.after) != Slots(c.before));
+        }
+        EXPECT_EQ(asked,
+                  std::vector<std::string>(c.answers.size(), "Are you sure you want to delete " +
+                                                                 std::string(c.typed) + " ?"));
+        EXPECT_EQ(store.AllSections().at(kEmailSection), Slots(c.after));
     }
     const EmailList list = LoadEmailList(StoreWith("10=j 2=b 1=a 3= 200=z 0=no 201=no L=b"));
     EXPECT_EQ(list.Receivers, (std::vector<std::string>{"a", "b", "j", "z"}));
     EXPECT_EQ(list.LastEmail, "b");
-}
-
-TEST(EmailPrompt, RemoveAsksPerMatchingSlotAndDeletesLastEmailWithEachConfirmedOne) {
-    const struct {
-        const char* before;
-        const char* text;
-        std::vector<bool> answers;  // one question per answer, each "... delete <text> ?"
-        const char* after;
-    } cases[] = {{"1=a 2=b 3=c L=c", "b", {true}, "1=a 3=c"},
-                 {"1=a 2=b 3=c L=c", "b", {false}, "1=a 2=b 3=c L=c"},
-                 {"1=a 2= L=a", "", {}, "1=a 2= L=a"},
-                 {"1=a 2=b L=b", "b ", {}, "1=a 2=b L=b"},
-                 {"1=a 2=b L=b", "B", {}, "1=a 2=b L=b"},
-                 {"2=x 5=x L=x", "x", {false, true}, "2=x"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.before) + " - " + c.text);
-        MemorySettingsStore store = StoreWith(c.before);
-        std::vector<std::string> asked;
-        const bool removed = RemoveEmail(c.text, store, [&](const std::string& question) {
-            asked.push_back(question);
-            return asked.size() <= c.answers.size() && c.answers[asked.size() - 1];
-        });
-        EXPECT_EQ(asked,
-                  std::vector<std::string>(c.answers.size(), "Are you sure you want to delete " +
-                                                                 std::string(c.text) + " ?"));
-        EXPECT_EQ(removed, Slots(c.after) != Slots(c.before));
-        EXPECT_EQ(store.AllSections().at(kEmailSection), Slots(c.after));
-    }
 }
 
 }  // namespace
