@@ -5,24 +5,14 @@
 // command and the same tail as the parameters; without one the editor gives no quotes and no
 // parameters, the executor no command. Between head and tail one character is dropped: a lead
 // byte and only its continuation bytes, none when the quote ends the string.
-//
-// EncodeQuery (the search prompt's query for the URL) and AcceptedSearchQuery, through the
-// Western European code page: the encoded query holds only ASCII letters and digits, which stand
-// for themselves, and "%XX" escapes (upper-case hex) of the other bytes; undoing the escapes
-// gives exactly the text's bytes in the code page, so nothing typed is lost or added. The
-// accepted query is empty exactly when only blanks were typed, and otherwise the encoded query.
 
-#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <string>
 #include <string_view>
 
 #include "actions/Executor.h"
 #include "model/ActionData.h"
-#include "platform/Windows1252CodePage.h"
-#include "ui/PromptLogic.h"
 
 // A broken invariant is a finding like a crash: name it, then trap so that libFuzzer keeps the
 // input.
@@ -53,31 +43,8 @@ static void CheckSplit(std::string_view data) {
     }
 }
 
-static void CheckQuery(std::string_view typed) {
-    const auto plain = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
-    const Windows1252CodePage codePage;
-    const std::string encoded = EncodeQuery(typed, codePage);
-    std::string decoded;
-    for (std::size_t i = 0; i < encoded.size(); ++i) {
-        if (plain(encoded[i])) {
-            decoded += encoded[i];
-            continue;
-        }
-        const std::string hex = encoded.substr(i + 1, 2);
-        FUZZ_CHECK(encoded[i] == '%' && hex.size() == 2);
-        FUZZ_CHECK(hex.find_first_not_of("0123456789ABCDEF") == std::string::npos);
-        decoded += static_cast<char>(std::stoi(hex, nullptr, 16));
-        FUZZ_CHECK(!plain(decoded.back()));
-        i += 2;
-    }
-    FUZZ_CHECK(decoded == codePage.ToAnsi(typed));
-    const bool onlyBlanks = typed.find_first_not_of(' ') == std::string_view::npos;
-    FUZZ_CHECK(AcceptedSearchQuery(typed, codePage) == (onlyBlanks ? "" : encoded));
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     const std::string_view text{reinterpret_cast<const char*>(bytes), size};
     CheckSplit(text);
-    CheckQuery(text);
     return 0;
 }

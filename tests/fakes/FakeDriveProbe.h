@@ -2,13 +2,12 @@
 
 #include <map>
 #include <string_view>
-#include <vector>
 
 #include "platform/DriveProbe.h"
 
 namespace tessarin {
 
-// Answers from a fixed table of roots and records every root it was asked about, in order.
+// Answers from a fixed table of roots.
 // Roots are matched exactly, so a caller that asks for "E:" or "e:\" instead of "e:" is told
 // that there is no drive (DRIVE_NO_ROOT_DIR).
 class FakeDriveProbe : public DriveProbe {
@@ -21,13 +20,11 @@ class FakeDriveProbe : public DriveProbe {
     }
     void SetDriveType(char letter, int type) { types_[std::string{letter, ':'}] = type; }
     int DriveType(const std::string& root) const override {
-        return probed_.push_back(root), types_.count(root) != 0 ? types_.at(root) : 1;
+        return types_.count(root) != 0 ? types_.at(root) : 1;
     }
-    const std::vector<std::string>& ProbedRoots() const { return probed_; }
 
   private:
     std::map<std::string, int> types_;
-    mutable std::vector<std::string> probed_;
 };
 
 }  // namespace tessarin

@@ -147,8 +147,7 @@ TEST(WindowActions, BrowserWalkEndsEachBrowserProcessOnceFromTheForegroundDown) 
             {0x14, "MozillaWindowClass", 0, 0, 53},  // hidden
             {0x15, "MozillaWindowClass", 0, desk::kWsExAppWindow, 54},
             {0x16, "IEFrame", visible | 0x20000000u, 0, 55},  // minimized
-            {0x17, "ieframe", visible, 0, 56},
-            {0x18, "IEFrame", visible, 0, 57},  // cannot be opened
+            {0x18, "IEFrame", visible, 0, 57},                // cannot be opened
             {0x19, "MozillaWindowClass", visible, 0, 58},
         };
         rig.desktop.foreground = 0x11;
