@@ -49,7 +49,7 @@ TEST(cRegistry, FailuresAreRecordedAndChangeNothing) {
         RegistryVariant Value;
         std::int32_t Number;
     } cases[] = {{true, nullptr, 1, "\"C:\\T.exe\" /m", kRegistryKeyError},
-
+                 {true, nullptr, -1, {}, kRegistryKeyError},
                  {false, nullptr, -1, {}, kRegistryKeyError},
                  {false, nullptr, 3, "0102", kRegistryKeyError},
                  {false, nullptr, 7, "a", kRegistrySetValueError},
