@@ -11,13 +11,12 @@
 namespace tessarin::fakes {
 
 // An in-memory registry: keys under any root, key paths and value names matched without
-// regard to case, and the rights each key was opened with enforced. Any operation can be told to
-// fail by name, and a root made read-only, as HKEY_LOCAL_MACHINE is without administrator rights.
+// regard to case, and the rights each key was opened with enforced. Writing a value can be told
+// to fail, and a root made read-only, as HKEY_LOCAL_MACHINE is without administrator rights.
 class FakeRawRegistry : public RawRegistry {
   public:
     using Values = std::map<std::string, RegistryData>;  // by lower-case name
     using Place = std::pair<std::int32_t, std::string>;  // root and lower-case path
-    using Tree = std::map<Place, Values>;
 
     void Put(std::int32_t root, const std::string& path, const std::string& name,
              RegistryData data) {
@@ -33,15 +32,14 @@ class FakeRawRegistry : public RawRegistry {
 
     std::int32_t OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                          RegistryKey& key) override {
-        const std::int32_t status = Refusal("OpenKey", root, access);
-        if (status != reg::kSuccess || !keys.count({root, Lower(subKey)})) {
-            return status != reg::kSuccess ? status : reg::kFileNotFound;
-        }
-        return Hand(root, subKey, access, key);
+        const std::int32_t status = Refusal(root, access);
+        return status != reg::kSuccess             ? status
+               : keys.count({root, Lower(subKey)}) ? Hand(root, subKey, access, key)
+                                                   : reg::kFileNotFound;
     }
     std::int32_t CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                            RegistryKey& key) override {
-        if (const std::int32_t status = Refusal("CreateKey", root, access)) {
+        if (const std::int32_t status = Refusal(root, access)) {
             return status;
         }
         keys[{root, Lower(subKey)}];
@@ -51,7 +49,7 @@ class FakeRawRegistry : public RawRegistry {
 
     std::int32_t QueryValue(RegistryKey key, const std::string& name, std::uint32_t capacity,
                             std::uint32_t& size, RegistryData& data) override {
-        const std::int32_t status = Use("QueryValue", key, reg::kQueryValue);
+        const std::int32_t status = Use(key, reg::kQueryValue);
         if (status != reg::kSuccess || !Opened(key).count(Lower(name))) {
             return status != reg::kSuccess ? status : reg::kFileNotFound;
         }
@@ -67,14 +65,14 @@ class FakeRawRegistry : public RawRegistry {
     }
     std::int32_t SetValue(RegistryKey key, const std::string& name,
                           const RegistryData& data) override {
-        const std::int32_t status = Use("SetValue", key, reg::kSetValue);
+        const std::int32_t status = setValueFails ? reg::kAccessDenied : Use(key, reg::kSetValue);
         if (status == reg::kSuccess) {
             Opened(key)[Lower(name)] = data;
         }
         return status;
     }
     std::int32_t DeleteValue(RegistryKey key, const std::string& name) override {
-        const std::int32_t status = Use("DeleteValue", key, reg::kSetValue);
+        const std::int32_t status = Use(key, reg::kSetValue);
         if (status != reg::kSuccess || !Opened(key).erase(Lower(name))) {
             return status != reg::kSuccess ? status : reg::kFileNotFound;
         }
@@ -92,9 +90,9 @@ class FakeRawRegistry : public RawRegistry {
     // Marks the text as gone through the system's expansion.
     std::string ExpandEnvironment(const std::string& text) override { return "expanded " + text; }
 
-    Tree keys;
-    // Operation name to the status it answers instead of doing its work.
-    std::map<std::string, std::int32_t> failing;
+    std::map<Place, Values> keys;
+    // SetValue answers "access denied" instead of doing its work.
+    bool setValueFails = false;
     // Roots where only reading and listing are allowed.
     std::set<std::int32_t> readOnlyRoots;
 
@@ -105,11 +103,10 @@ class FakeRawRegistry : public RawRegistry {
         }
         return text;
     }
-    std::int32_t Refusal(const std::string& what, std::int32_t root, std::uint32_t access) const {
+    std::int32_t Refusal(std::int32_t root, std::uint32_t access) const {
         const std::uint32_t readRights = reg::kQueryValue | reg::kEnumerateSubKeys | reg::kNotify;
-        return failing.count(what)                                   ? failing.at(what)
-               : readOnlyRoots.count(root) && (access & ~readRights) ? reg::kAccessDenied
-                                                                     : reg::kSuccess;
+        return readOnlyRoots.count(root) && (access & ~readRights) ? reg::kAccessDenied
+                                                                   : reg::kSuccess;
     }
     std::int32_t Hand(std::int32_t root, const std::string& path, std::uint32_t access,
                       RegistryKey& key) {
@@ -118,10 +115,9 @@ class FakeRawRegistry : public RawRegistry {
         return reg::kSuccess;
     }
     // Whether the key is open with the right.
-    std::int32_t Use(const std::string& what, RegistryKey key, std::uint32_t right) const {
+    std::int32_t Use(RegistryKey key, std::uint32_t right) const {
         const auto open = open_.find(key);
-        return failing.count(what)                  ? failing.at(what)
-               : open == open_.end()                ? reg::kInvalidHandle
+        return open == open_.end()                  ? reg::kInvalidHandle
                : (open->second.second & right) == 0 ? reg::kAccessDenied
                                                     : reg::kSuccess;
     }
