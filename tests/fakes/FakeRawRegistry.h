@@ -73,10 +73,9 @@ class FakeRawRegistry : public RawRegistry {
     }
     std::int32_t DeleteValue(RegistryKey key, const std::string& name) override {
         const std::int32_t status = Use(key, reg::kSetValue);
-        if (status != reg::kSuccess || !Opened(key).erase(Lower(name))) {
-            return status != reg::kSuccess ? status : reg::kFileNotFound;
-        }
-        return reg::kSuccess;
+        return status != reg::kSuccess          ? status
+               : Opened(key).erase(Lower(name)) ? reg::kSuccess
+                                                : reg::kFileNotFound;
     }
     // Nothing in the program deletes keys or lists values or subkeys.
     std::int32_t QueryInfoKey(RegistryKey, std::uint32_t&) override { return reg::kAccessDenied; }

@@ -60,7 +60,7 @@ TEST(cRegistry, StoresWhatTheValueTypeCallsForAndRecordsFailures) {
         {false, false, 2, std::int32_t{-5}, Text(reg::kSz, "-5\0"s), 0},
         {false, false, 1, RegistryBytes{'h', 'i'}, Text(reg::kSz, "hi\0"s), 0},
         {false, false, 4, std::int16_t{-1}, Bytes(reg::kDword, {0xFF, 0xFF, 0xFF, 0xFF}), 0},
-        {false, false, 5, 0x12345678, Bytes(reg::kDword, {0x78, 0x56, 0x34, 0x12}), 0},
+        {false, false, 5, std::int32_t{0x01020304}, Bytes(reg::kDword, {4, 3, 2, 1}), 0},
         {false, false, 3, RegistryBytes{1, 2, 3}, Bytes(reg::kBinary, {1, 2, 3}), 0}};
     for (const auto& c : cases) {
         FakeRawRegistry fake;
@@ -127,10 +127,10 @@ TEST(cRegistry, WritesFurtherAssociationsInThrees) {
 // Text is read as a number only when all of it is one, blanks around it aside.
 TEST(Variants, ReadAsANumber) {
     const std::pair<RegistryVariant, std::int32_t> cases[] = {
-        {std::monostate{}, 0}, {" -7 ", -7},           {"+5", 5},     {"5x", 0},
-        {"99999999999", 0},    {std::int16_t{-3}, -3}, {70000, 70000}};
+        {std::monostate{}, 0}, {" -7 ", -7},          {"+5", 5}, {"5x", 0},
+        {"99999999999", 0},    {std::int16_t{-3}, -3}};
     for (const auto& [value, number] : cases) {
-        EXPECT_EQ(VariantLong(value), number) << &value - &cases[0].first;
+        EXPECT_EQ(VariantLong(value), number) << VariantText(value);
     }
 }
 

@@ -320,12 +320,14 @@ std::string Shown(const StartupSettings& s) {
 // the option keeps its default rather than some guess.
 TEST(ReadStartupSettings, ReadsTheStoredOptionsAndDefaultsForWhatIsMissingOrDamaged) {
     const std::pair<Keys, std::string> cases[] = {
-        {{{"Startup", "fAlse"}, {"NewFolder", "0"}, {"WindowsMinimized", "0.4"}},
-         "00100 -500 -500 -500 #DEFAULT# 00"},
+        {{{"Startup", "fAlse"},
+          {"NewFolder", "0"},
+          {"WindowsMinimized", "0.4"},
+          {"WindowsMaximized", "TRUE"},
+          {"WindowsNormal", "-1"}},
+         "11100 -500 -500 -500 #DEFAULT# 00"},
         {{{"Startup", "maybe"}, {"NewFolder", "False\0"s}, {"WindowsMaximized", "1e0"}},
          "01011 -500 -500 -500 #DEFAULT# 00"},
-        {{{"WindowsMaximized", "TRUE"}, {"WindowsNormal", "-1"}},
-         "11011 -500 -500 -500 #DEFAULT# 00"},
         {{{"MainWindowWidth", "4535.5"}, {"MainWindowHeight", "9"}, {"MainWindowState", "2"}},
          "01011 4536 9 2 #DEFAULT# 11"},
         {{{"MainWindowWidth", "0"}, {"MainWindowHeight", "1"}, {"MainWindowState", "0"}},
@@ -370,9 +372,10 @@ TEST(SaveSettingsAtExit, WritesTheOptionsAndTheList) {
     EXPECT_EQ(RememberedIconPath("C:\\missing.ico", loads), "#DEFAULT#");
 }
 
-// Every action type, each with texts the profile functions would change: line breaks, tabs,
-// blanks and quotes around the value, percent signs, and characters beyond Latin-1.
-TEST(ActionsFile, EveryTypeAndEveryTextComesBack) {
+// Every action type, each with texts the profile functions would change (line breaks, tabs,
+// blanks and quotes around the value, percent signs, and characters beyond Latin-1), comes back;
+// a file that is no export, or not a whole one, gives no row at all.
+TEST(ActionsFile, EveryTypeAndEveryTextComesBackAndAFaultyFileGivesNoRow) {
     const std::string texts[] = {
         "\"C:\\a b.exe\" -x \"y\"", "Sir,\r\n\tline two\r\n\r\n", "  blanks  ", "'single'",
         "100% %41 %0D %%",          "Ω ü 日本 🙂",          "",           "\x01\x7F end\n"};
@@ -381,41 +384,34 @@ TEST(ActionsFile, EveryTypeAndEveryTextComesBack) {
         const std::string& text = texts[rows.size() % std::size(texts)];
         rows.emplace_back(type, text, text, static_cast<std::int32_t>(rows.size()) - 3);
     }
-    FakeProfileFile file;
-    ASSERT_TRUE(WriteActionsFile(file, ListOf(rows)));
-    EXPECT_EQ(file.Read("Tessarin", "Version"), kVersion);
-    const ActionsFileContent content = ReadActionsFile(file);
-    EXPECT_EQ(content.Problem, ActionsFileProblem::None);
-    EXPECT_EQ(RowsOf(content.Rows), rows);
-}
-
-// A file that is no export, or not a whole one, gives no row at all.
-TEST(ActionsFile, AFaultyFileGivesNoRow) {
+    FakeProfileFile written;
+    ASSERT_TRUE(WriteActionsFile(written, ListOf(rows)));
+    EXPECT_EQ(written.Read("Tessarin", "Version"), kVersion);
     using enum ActionsFileProblem;
     const struct {
         FakeProfileFile::Lines Actions;
         ActionsFileProblem Problem;
         std::size_t Row;
-    } cases[] = {{{}, NotAnExport, 0},
+    } cases[] = {{written.lines["Actions"], None, 0},
+                 {{}, NotAnExport, 0},
                  {{{"Hotkey1", "CTRL + M"}, {"ActionType2", "Mute"}}, NotAnExport, 0},
                  {{{"ActionType1", "Mute"}, {"ActionType2", "\"Mute \""}}, UnknownType, 2},
                  {{{"ActionType1", "Mute"}, {"ActionType3", "Mute"}}, MissingRow, 2}};
-    for (const auto& bad : cases) {
+    for (const auto& c : cases) {
         FakeProfileFile file;
-        file.lines["Tessarin"] = {{"Version", kVersion}};
-        file.lines["Actions"] = bad.Actions;
+        file.lines["Actions"] = c.Actions;
         const ActionsFileContent content = ReadActionsFile(file);
-        EXPECT_EQ(std::tie(content.Problem, content.ProblemRow), std::tie(bad.Problem, bad.Row));
-        EXPECT_TRUE(content.Rows.empty());
+        EXPECT_EQ(std::tie(content.Problem, content.ProblemRow), std::tie(c.Problem, c.Row));
+        EXPECT_EQ(RowsOf(content.Rows), c.Problem == None ? rows : Rows{});
     }
 }
 
 // The list takes rows up to its limit of 200, and never two rows with one combination.
 TEST(ActionsFile, ImportStopsAtTheLimitAndDropsCombinationsTheListHas) {
-    const Rows imported = {{"Logoff", "ALT + CTRL + P", "a", 21},
-                           {"Mute", "CTRL + ALT + Q", "b", 28},
-                           {"Logoff", "CTRL + ALT + Q", "c", 21},
-                           {"Logoff", "null", "d", 21}};
+    const ActionList imported = ListOf({{"Logoff", "ALT + CTRL + P", "a", 21},
+                                        {"Mute", "CTRL + ALT + Q", "b", 28},
+                                        {"Logoff", "CTRL + ALT + Q", "c", 21},
+                                        {"Logoff", "null", "d", 21}});
     const struct {
         Rows Before;
         std::size_t Added, WithoutHotkey, LeftOut;
@@ -423,11 +419,10 @@ TEST(ActionsFile, ImportStopsAtTheLimitAndDropsCombinationsTheListHas) {
     } cases[] = {
         {{{"Mute", "CTRL + ALT + P", " ", 28}}, 4, 2, 0, {"a", "CTRL + ALT + Qb", "c", "nulld"}},
         {Rows(197, {"Mute", "", " ", 28}), 3, 1, 1, {"ALT + CTRL + Pa", "CTRL + ALT + Qb", "c"}}};
-    const ActionList importedList = ListOf(imported);
     for (const auto& c : cases) {
         ActionList list = ListOf(c.Before);
-        const ImportCounts counts = AppendImportedRows(
-            list, {importedList.begin(), importedList.end()}, Windows1252CodePage());
+        const ImportCounts counts =
+            AppendImportedRows(list, {imported.begin(), imported.end()}, Windows1252CodePage());
         EXPECT_EQ(std::tie(counts.Added, counts.WithoutHotkey, counts.LeftOut),
                   std::tie(c.Added, c.WithoutHotkey, c.LeftOut));
         std::vector<std::string> added;
