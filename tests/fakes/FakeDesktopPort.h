@@ -18,8 +18,8 @@ class FakeDesktopPort : public DesktopPort {
     struct Window {
         WindowHandle Handle = 0;
         std::string Class;
-        std::uint32_t Style = desk::kWsVisible, ExStyle = 0, ProcessId = 0, ThreadId = 0;
-        std::uint32_t ShowState = 1;
+        std::uint32_t Style = desk::kWsVisible, ExStyle = 0, ProcessId = 0, ThreadId = 0,
+                      ShowState = 1;
     };
 
     // Key events as +code (down) and -code (up).

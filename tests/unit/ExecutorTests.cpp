@@ -83,24 +83,21 @@ TEST(ExecuteAction, ShowModeFollowsTheOpenModeOptionsTheLaterTickWinning) {
 
 // A share is connected first; access denied still lets the shell try with its own prompt.
 TEST(ExecuteAction, OpensFilesAsTheyAreFoldersThroughExplorerAndSharesOnceConnected) {
-    const std::tuple<const char*, std::optional<std::uint32_t>, bool, std::uint32_t, Requests>
-        cases[] = {
-            // data, attributes of C:\x, do not reuse, connection result, launched
-            {"\"C:\\x\" -q", 0x20, true, 0, {Request("\"C:\\x\"", "-q", 9)}},
-            {"\"C:\\x\" ", 0x10, true, 0, {Request("explorer.exe", "/n,\"C:\\x\"", 9)}},
-            {"\"C:\\x\" ", std::nullopt, false, 0, {Request("explorer.exe", "\"C:\\x\"", 9)}},
-            {"\"x\" ", 0x10, true, 0, {Request("\"x\"", "", 9)}},  // no colon: no folder test
-            {"\"\\\\s\\x\" -x", 0x10, true, 0, {Request("\\\\s\\x", "", 9, 0x1C0)}},
-            {"\"\\\\s\\x\" -x", 0x10, true, 5, {Request("\\\\s\\x", "", 9, 0x1C0)}},
-            {"\"\\\\s\\x\" -x", 0x10, true, 53, {}},
-        };
+    const std::tuple<const char*, std::uint32_t, bool, std::uint32_t, Requests> cases[] = {
+        // data, attributes of C:\x, do not reuse, connection result, launched
+        {"\"C:\\x\" -q", 0x20, true, 0, {Request("\"C:\\x\"", "-q", 9)}},
+        {"\"C:\\x\" ", 0x10, true, 0, {Request("explorer.exe", "/n,\"C:\\x\"", 9)}},
+        {"\"C:\\y\" ", 0x20, false, 0, {Request("explorer.exe", "\"C:\\y\"", 9)}},  // not found
+        {"\"x\" ", 0x10, true, 0, {Request("\"x\"", "", 9)}},  // no colon: no folder test
+        {"\"\\\\s\\x\" -x", 0x10, true, 0, {Request("\\\\s\\x", "", 9, 0x1C0)}},
+        {"\"\\\\s\\x\" -x", 0x10, true, 5, {Request("\\\\s\\x", "", 9, 0x1C0)}},
+        {"\"\\\\s\\x\" -x", 0x10, true, 53, {}},
+    };
     for (const auto& [data, attributes, doNotReuse, connection, launched] : cases) {
         Rig rig;
         rig.options.DoNotReuse = doNotReuse;
         rig.shell.connectResult = connection;
-        if (attributes) {
-            rig.shell.attributes["C:\\x"] = *attributes;
-        }
+        rig.shell.attributes["C:\\x"] = attributes;
         rig.executor.ExecuteAction("Open File/Folder", data);
         EXPECT_EQ(rig.shell.connections, data[2] == '\\' ? Strings{"\\\\s\\x"} : Strings{});
         EXPECT_EQ(rig.shell.launches, launched) << data;

