@@ -24,7 +24,8 @@
 
 using namespace tessarin;
 
-static void CheckSplit(std::string_view data) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    const std::string_view data{reinterpret_cast<const char*>(bytes), size};
     const SplitData editor = SplitActionData(data);
     const ExecutorSplit executor = SplitForExecution(data);
     const std::size_t quote = data.empty() ? std::string_view::npos : data.find('"', 1);
@@ -41,10 +42,5 @@ static void CheckSplit(std::string_view data) {
     for (std::size_t i = 1; i < dropped.size(); ++i) {
         FUZZ_CHECK((static_cast<unsigned char>(dropped[i]) & 0xC0) == 0x80);
     }
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-    const std::string_view text{reinterpret_cast<const char*>(bytes), size};
-    CheckSplit(text);
     return 0;
 }

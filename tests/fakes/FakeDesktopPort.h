@@ -18,8 +18,8 @@ class FakeDesktopPort : public DesktopPort {
     struct Window {
         WindowHandle Handle = 0;
         std::string Class;
-        std::uint32_t Style = desk::kWsVisible, ExStyle = 0, ProcessId = 0, ThreadId = 0;
-        std::uint32_t ShowState = 1;
+        std::uint32_t Style = desk::kWsVisible, ExStyle = 0, ProcessId = 0, ThreadId = 0,
+                      ShowState = 1;
     };
 
     // Key events as +code (down) and -code (up).
@@ -89,7 +89,7 @@ class FakeDesktopPort : public DesktopPort {
         return command == desk::kGwHwndNext && at && at != &windows.back() ? at[1].Handle : 0;
     }
     ProcessHandle OpenProcess(std::uint32_t access, bool, std::uint32_t process) override {
-        const bool opens = access == desk::kProcessTerminateAndSynchronize && process != unopenable;
+        const bool opens = access == desk::kProcessTerminateAndSynchronize;
         return opens ? (openProcesses.insert(process), 0x9000 + process) : 0;
     }
     bool TerminateProcess(ProcessHandle process, std::uint32_t exitCode) override {
@@ -115,7 +115,7 @@ class FakeDesktopPort : public DesktopPort {
     // failingWrite: 1-based, it leaves the clipboard; quitAtPump: 1-based number of the
     // PumpMessages or Wait call that meets WM_QUIT.
     int refusedPress = 0, failingWrite = 0, quitAtPump = 0, pumps = 0, writes = 0;
-    std::uint32_t unopenable = 0, attachedTo = 0;
+    std::uint32_t attachedTo = 0;
     std::set<std::uint32_t> openProcesses;
     std::vector<int> keys;
     std::vector<std::pair<WindowHandle, std::string>> received;

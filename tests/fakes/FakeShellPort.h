@@ -26,8 +26,7 @@ class FakeShellPort : public ShellPort {
     std::string TempDirectory() override { return "C:\\Temp\\"; }
     SystemVersion WindowsVersion() override { return version; }
     std::optional<std::uint32_t> PathAttributes(const std::string& path) override {
-        const auto found = attributes.find(path);
-        return found == attributes.end() ? std::nullopt : std::optional(found->second);
+        return attributes.count(path) != 0 ? std::optional(attributes.at(path)) : std::nullopt;
     }
     bool CreateEmptyFile(const std::string& path) override { return files.insert(path), true; }
     void RemoveFile(const std::string& path) override { files.erase(path); }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -71,20 +70,17 @@ class FakeSystemPort : public SystemPort {
     }
     bool IsKeyDown(int key) override { return now < keysUpAt && heldKeys.count(key) != 0; }
     std::uint64_t TickCount() override { return now; }
-    bool ProcessPendingMessages() override { return onMessages(++messagePasses), !quitting; }
+    // The quit message stays once met, as it ends the program.
+    bool ProcessPendingMessages() override { return quitAtPass == 0 || ++passes < quitAtPass; }
     void WaitForMessages(std::uint32_t milliseconds) override { now += milliseconds; }
 
-    // quitting: the program's quit message has come
     bool windowsNT = true, tokenOpens = true, privilegeKnown = true, privilegeAdjusts = true,
-         quitting = false, privileged = false, screenSaver = false;
+         privileged = false, screenSaver = false;
     std::uint32_t mciOpenError = 0, mciSetError = 0, volumeReadError = 0, nextId = 1, volume = 0;
     std::set<int> heldKeys;
     std::uint64_t keysUpAt = 0, now = 1000;
-    // Lets a test act inside a message pass (given its number), as a hotkey pressed during a
-    // wait would.
-    std::function<void(int)> onMessages = [](int) {};
-
-    int messagePasses = 0, openHandles = 0, strayCloses = 0;
+    // quitAtPass: 1-based number of the message pass that meets the program's quit message.
+    int quitAtPass = 0, passes = 0, openHandles = 0, strayCloses = 0;
     std::string ended;                             // the flags the session ended with
     std::map<std::uint32_t, std::string> devices;  // open, with their drives
     std::map<std::string, std::string> doors;

@@ -15,14 +15,12 @@ using Strings = std::vector<std::string>;
 
 struct Rig : LaunchOptionsSource, Prompts {
     LaunchOptions CurrentLaunchOptions() const override { return options; }
-    void ShowSearchPrompt() override { search(); }
-    void ShowEmailPrompt() override { email(); }
-    void Run(const std::string& caption, const std::string& data) {
-        executor.ExecuteAction(caption, data);
-    }
+    // The search prompt answers with `query`; the e-mail prompt is always cancelled.
+    void ShowSearchPrompt() override { state.sSearchQuery = query; }
+    void ShowEmailPrompt() override {}
 
     LaunchOptions options;
-    std::function<void()> search = [] {}, email = [] {};
+    std::string query;
     fakes::FakeShellPort shell;
     fakes::FakeSystemPort systemPort;
     fakes::FakeDesktopPort desktop;
@@ -40,8 +38,7 @@ ShellRequest Request(std::string file, std::string parameters, int show, std::ui
 // Each caption has its own effect, which empty data or a caption not exactly it never have.
 TEST(ExecuteAction, EachCaptionRunsItsActionOnlyWithDataAndTheExactCaption) {
     const std::tuple<std::string, std::function<bool(Rig&)>> cases[] = {
-        {"Go to URL", [](Rig& r) { return r.shell.launches.size() == 1; }},
-        {"Mute", [](Rig& r) { return r.systemPort.volume == 0; }},
+        {"Go to URL", [](Rig& r) { return r.shell.launches == Requests{Request("E:", "", 10)}; }},
         {"Close Cdrom", [](Rig& r) { return r.systemPort.doors["E: "] == "closed"; }},
         {"Start The Default Screensaver", [](Rig& r) { return r.systemPort.screenSaver; }},
         {"Show Desktop",
@@ -52,9 +49,8 @@ TEST(ExecuteAction, EachCaptionRunsItsActionOnlyWithDataAndTheExactCaption) {
         for (const auto& [asked, data] : std::vector<std::pair<std::string, std::string>>{
                  {caption, "E: "}, {caption, ""}, {caption + " ", "E: "}, {"x" + caption, "E: "}}) {
             Rig rig;
-            rig.systemPort.volume = 0x12345678;
             rig.desktop.taskbar = 0x800;
-            rig.Run(asked, data);
+            rig.executor.ExecuteAction(asked, data);
             EXPECT_EQ(done(rig), asked == caption && !data.empty()) << asked;
         }
     }
@@ -75,9 +71,9 @@ TEST(ExecuteAction, ShowModeFollowsTheOpenModeOptionsTheLaterTickWinning) {
         Rig rig;
         rig.options = options;
         rig.shell.version = version;
-        rig.Run("Open File/Folder", "\"a.exe\" -x");
-        rig.Run("Network", "\"explorer.exe\" /n,::{X}");
-        rig.Run("Open System Properties", "\"rundll32.exe\" sysdm.cpl");
+        rig.executor.ExecuteAction("Open File/Folder", "\"a.exe\" -x");
+        rig.executor.ExecuteAction("Network", "\"explorer.exe\" /n,::{X}");
+        rig.executor.ExecuteAction("Open System Properties", "\"rundll32.exe\" sysdm.cpl");
         const ShellRequest network =
             file == 9 ? Request("explorer.exe", "/n,::{X}", others) : applet;
         EXPECT_EQ(rig.shell.launches, (Requests{Request("\"a.exe\"", "-x", file), network,
@@ -87,26 +83,22 @@ TEST(ExecuteAction, ShowModeFollowsTheOpenModeOptionsTheLaterTickWinning) {
 
 // A share is connected first; access denied still lets the shell try with its own prompt.
 TEST(ExecuteAction, OpensFilesAsTheyAreFoldersThroughExplorerAndSharesOnceConnected) {
-    const std::tuple<const char*, std::optional<std::uint32_t>, bool, std::uint32_t, Requests>
-        cases[] = {
-            // data, attributes of C:\x, do not reuse, connection result, launched
-            {"\"C:\\x\" -q", 0x20, true, 0, {Request("\"C:\\x\"", "-q", 9)}},
-            {"\"C:\\x\" ", 0x10, true, 0, {Request("explorer.exe", "/n,\"C:\\x\"", 9)}},
-            {"\"C:\\x\" ", 0x11, false, 0, {Request("explorer.exe", "\"C:\\x\"", 9)}},
-            {"\"C:\\x\" ", std::nullopt, false, 0, {Request("explorer.exe", "\"C:\\x\"", 9)}},
-            {"\"x\" ", 0x10, true, 0, {Request("\"x\"", "", 9)}},  // no colon: no folder test
-            {"\"\\\\s\\x\" -x", 0x10, true, 0, {Request("\\\\s\\x", "", 9, 0x1C0)}},
-            {"\"\\\\s\\x\" -x", 0x10, true, 5, {Request("\\\\s\\x", "", 9, 0x1C0)}},
-            {"\"\\\\s\\x\" -x", 0x10, true, 53, {}},
-        };
+    const std::tuple<const char*, std::uint32_t, bool, std::uint32_t, Requests> cases[] = {
+        // data, attributes of C:\x, do not reuse, connection result, launched
+        {"\"C:\\x\" -q", 0x20, true, 0, {Request("\"C:\\x\"", "-q", 9)}},
+        {"\"C:\\x\" ", 0x10, true, 0, {Request("explorer.exe", "/n,\"C:\\x\"", 9)}},
+        {"\"C:\\y\" ", 0x20, false, 0, {Request("explorer.exe", "\"C:\\y\"", 9)}},  // not found
+        {"\"x\" ", 0x10, true, 0, {Request("\"x\"", "", 9)}},  // no colon: no folder test
+        {"\"\\\\s\\x\" -x", 0x10, true, 0, {Request("\\\\s\\x", "", 9, 0x1C0)}},
+        {"\"\\\\s\\x\" -x", 0x10, true, 5, {Request("\\\\s\\x", "", 9, 0x1C0)}},
+        {"\"\\\\s\\x\" -x", 0x10, true, 53, {}},
+    };
     for (const auto& [data, attributes, doNotReuse, connection, launched] : cases) {
         Rig rig;
         rig.options.DoNotReuse = doNotReuse;
         rig.shell.connectResult = connection;
-        if (attributes) {
-            rig.shell.attributes["C:\\x"] = *attributes;
-        }
-        rig.Run("Open File/Folder", data);
+        rig.shell.attributes["C:\\x"] = attributes;
+        rig.executor.ExecuteAction("Open File/Folder", data);
         EXPECT_EQ(rig.shell.connections, data[2] == '\\' ? Strings{"\\\\s\\x"} : Strings{});
         EXPECT_EQ(rig.shell.launches, launched) << data;
         EXPECT_EQ(rig.shell.messages.size(), launched.empty() ? 1u : 0u) << data;
@@ -126,8 +118,8 @@ TEST(ExecuteAction, SearchesOpenTheQueryInTheBrowserOrElseThroughTheShell) {
         Rig rig;
         rig.shell.browser.Code = found ? 42 : 31;
         rig.shell.processStarts = starts;
-        rig.search = [&rig] { rig.state.sSearchQuery = " a%20b "; };
-        rig.Run(caption, " ");
+        rig.query = " a%20b ";
+        rig.executor.ExecuteAction(caption, " ");
         EXPECT_EQ(rig.shell.processes,
                   found ? Strings{"C:\\Browser\\browser.exe| " + url} : Strings{});
         EXPECT_EQ(rig.shell.launches,
@@ -137,20 +129,15 @@ TEST(ExecuteAction, SearchesOpenTheQueryInTheBrowserOrElseThroughTheShell) {
     }
 }
 
-TEST(ExecuteAction, UrlsMailLinksAndTheReceiverPromptOpenTrimmedAndBrowserArgumentsQuoted) {
+// A prompt cancelled launches nothing; a browser argument with a blank is quoted.
+TEST(ExecuteAction, CancelledPromptsLaunchNothingAndBrowserArgumentsAreQuoted) {
     Rig rig;
-    rig.Run("Search Yahoo", " ");  // prompts cancelled: nothing is launched
-    rig.Run("Send Email Dialog", " ");
-    rig.Run("Go to URL", "  http://example.test/a b ");
-    rig.Run("Send Email", "mailto:someone@example.test ");
-    rig.email = [&rig] { rig.state.sEmailReceiver = "  other@example.test  "; };
-    rig.Run("Send Email Dialog", " ");
-    EXPECT_TRUE(rig.executor.LaunchInBrowser("C:\\Program Files\\a.htm"));  // quoted: a blank
+    rig.executor.ExecuteAction("Search Yahoo", " ");
+    rig.executor.ExecuteAction("Send Email Dialog", " ");
+    EXPECT_TRUE(rig.shell.launches.empty());
+    EXPECT_TRUE(rig.executor.LaunchInBrowser("C:\\Program Files\\a.htm"));
     EXPECT_EQ(rig.shell.processes,
               Strings{"C:\\Browser\\browser.exe| \"C:\\Program Files\\a.htm\""});
-    EXPECT_EQ(rig.shell.launches, (Requests{Request("http://example.test/a b", "", 10),
-                                            Request("mailto:someone@example.test", "", 10),
-                                            Request("mailto:other@example.test", "", 10)}));
 }
 
 }  // namespace
