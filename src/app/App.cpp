@@ -17,6 +17,7 @@
 #include "ui/ActionEditorLogic.h"
 #include "ui/win32/AboutDialog.h"
 #include "ui/win32/ActionForm.h"
+#include "ui/win32/FileDialog.h"
 #include "ui/win32/HotKeyDialog.h"
 
 namespace tessarin::win32 {
@@ -119,28 +120,7 @@ bool RunOnStoredList(FileCommand command, const std::wstring& path) {
     return saved.Count() == list.Count();
 }
 
-// The Save or Open dialog for an actions file; none when the user cancelled it.
-std::optional<std::wstring> AskForActionsFile(HWND owner, bool save) {
-    std::vector<wchar_t> file(32768, L'\0');
-    if (save) {
-        constexpr std::wstring_view kSuggested = L"Tessarin actions.ini";
-        std::copy(kSuggested.begin(), kSuggested.end(), file.begin());
-    }
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = L"Tessarin actions (*.ini)\0*.ini\0";
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrTitle = save ? L"Export Actions" : L"Import Actions";
-    dialog.lpstrDefExt = L"ini";
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
-                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)) || file[0] == L'\0') {
-        return std::nullopt;
-    }
-    return std::wstring(file.data());
-}
+constexpr wchar_t kActionsFileFilter[] = L"Tessarin actions (*.ini)\0*.ini\0";
 
 }  // namespace
 
@@ -388,7 +368,14 @@ void App::ExportActions() {
                     MB_OK | MB_ICONINFORMATION);
         return;
     }
-    const std::optional<std::wstring> path = AskForActionsFile(Window(), true);
+    const std::optional<std::wstring> path =
+        AskForFile(Window(), {kActionsFileFilter,
+                              L"ini",
+                              L"Tessarin actions.ini",
+                              {},
+                              L"Export Actions",
+                              OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT,
+                              true});
     if (!path) {
         return;
     }
@@ -403,7 +390,13 @@ void App::ExportActions() {
 }
 
 void App::ImportActions() {
-    const std::optional<std::wstring> path = AskForActionsFile(Window(), false);
+    const std::optional<std::wstring> path =
+        AskForFile(Window(), {kActionsFileFilter,
+                              L"ini",
+                              {},
+                              {},
+                              L"Import Actions",
+                              OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST});
     if (!path) {
         return;
     }

@@ -141,9 +141,13 @@ TEST_F(Tessarin, EveryWayToEndSavesTheListAndTheOptionsForTheNextStart) {
                             {WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF},
                             {WM_CLOSE, 0, 0}};
     for (const auto& end : ends) {
+        // Unloaded from the notification area before the window was ever shown, it keeps the
+        // state the window would have come back in.
+        const bool fromTray = end[0] == WM_COMMAND;
         RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
         StoreRows(stored);
-        Start();
+        Store(HKEY_CURRENT_USER, std::wstring(kStoreKey) + L"\\Settings", L"MainWindowState", L"2");
+        Start(fromTray ? L"/m" : L"");
         // Run from the build folder, which any user could change: never the machine-wide entry.
         const std::wstring entry = L"\"" + ProgramFolder() + L"Tessarin.exe\" /m";
         EXPECT_TRUE(
@@ -162,6 +166,7 @@ TEST_F(Tessarin, EveryWayToEndSavesTheListAndTheOptionsForTheNextStart) {
         EXPECT_EQ(Setting(L"Settings", L"WindowsMaximized"), L"True") << end[0];
         EXPECT_EQ(Setting(L"Settings", L"Startup"), L"False") << end[0];
         EXPECT_EQ(Stored(HKEY_CURRENT_USER, kRunKey, kRunValue), kAbsent) << end[0];
+        EXPECT_EQ(Setting(L"Settings", L"MainWindowState"), L"2") << end[0];
     }
 
     // Everything comes back, and without "Save Settings On Exit" nothing of this run is written.

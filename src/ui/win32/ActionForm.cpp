@@ -1,6 +1,5 @@
 #include "ui/win32/ActionForm.h"
 
-#include <commdlg.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <utility>
 
 #include "platform/win32/WideString.h"
+#include "ui/win32/FileDialog.h"
 #include "ui/win32/NodeIcons.h"
 
 namespace tessarin::win32 {
@@ -18,8 +18,6 @@ namespace {
 constexpr int kClientWidth = 7770;
 constexpr int kClientHeight = 4515;
 
-// Long enough for any path the file dialog can return.
-constexpr DWORD kFileNameCapacity = 32768;
 constexpr int kNoRootFolder = 1208;
 constexpr UINT_PTR kTreeSubclassId = 0x545256;
 
@@ -235,22 +233,10 @@ void ActionForm::CmdOk() {
 
 void ActionForm::CmdBrowseFile() {
     SyncFields();
-    std::wstring fileName = Widen(editor_->LastBrowsedFile());
-    fileName.resize(kFileNameCapacity, L'\0');
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = Window();
-    dialog.lpstrFilter = L"Program File (*.exe)\0*.exe\0All Files (*.*)\0*.*\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = fileName.data();
-    dialog.nMaxFile = kFileNameCapacity;
-    dialog.lpstrDefExt = L"exe";
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    std::optional<std::string> chosen;
-    if (GetOpenFileNameW(&dialog)) {
-        chosen = Narrow(fileName.c_str());
-    }
-    editor_->FileBrowsed(chosen);
+    const auto chosen =
+        AskForFile(Window(), {L"Program File (*.exe)\0*.exe\0All Files (*.*)\0*.*\0", L"exe",
+                              Widen(editor_->LastBrowsedFile())});
+    editor_->FileBrowsed(chosen ? std::optional(Narrow(*chosen)) : std::nullopt);
     Render();
 }
 

@@ -11,6 +11,7 @@
 #include "actions/Executor.h"
 #include "model/SettingsSection.h"
 #include "platform/win32/WideString.h"
+#include "ui/win32/FileDialog.h"
 
 namespace tessarin::win32 {
 namespace {
@@ -256,21 +257,14 @@ bool TrayIcon::UseChosenIcon(const std::string& path) {
 }
 
 void TrayIcon::ChooseIcon() {
-    const std::wstring folder = ProgramFolder();
-    std::vector<wchar_t> file(32768, L'\0');
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = window_;
-    dialog.lpstrFilter = L"Icon File (*.ico)\0*.ico\0";
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    dialog.lpstrDefExt = L"ico";
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&dialog) || file[0] == L'\0') {
-        return;
+    if (const auto file = AskForFile(window_, {L"Icon File (*.ico)\0*.ico\0",
+                                               L"ico",
+                                               {},
+                                               ProgramFolder(),
+                                               nullptr,
+                                               OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST})) {
+        UseChosenIcon(Narrow(*file));
     }
-    UseChosenIcon(Narrow(file.data()));
 }
 
 }  // namespace tessarin::win32
