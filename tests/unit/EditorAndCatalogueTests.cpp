@@ -102,10 +102,8 @@ TEST(Catalogue, ParentsCategoriesPositionsOutsideTheTreeAndTheActionsTheNodesBui
         // The mixed case is what has always been stored.
         {15, "x", "{X}", FieldLayout::Namespace,
          R"(Printers|"explorer.exe"|/n,::{20d04fe0-3aea-1069-a2d8-08002b30309d}\::{2227A280-3AEA-1069-A2DE-08002B30309D})"},
-        {17, "x", "{645F}", FieldLayout::Namespace,
-         R"(Custom Namespace|"explorer.exe"|/n,::{645F})"},
-        {17, "", "::{645F}", FieldLayout::Namespace,
-         R"(Custom Namespace|"explorer.exe"|/n,::{645F})"},
+        {17, "x", "{6}", FieldLayout::Namespace, R"(Custom Namespace|"explorer.exe"|/n,::{6})"},
+        {17, "", "::{6}", FieldLayout::Namespace, R"(Custom Namespace|"explorer.exe"|/n,::{6})"},
         {17, "", ":{x}", FieldLayout::Namespace, R"(Custom Namespace|"explorer.exe"|/n,:::{x})"},
         {17, "x", "   ", FieldLayout::Namespace, ""},
         {32, "x", "{X}", FieldLayout::None, "Mute||"},
@@ -227,12 +225,10 @@ TEST(ActionEditor, EditingFindsTheNodeFillsTheFieldsAndAnUnchangedOkRewritesTheR
     } cases[] = {
         // The separator blank is not shown where building puts it back.
         {"e", "6", "Go to URL", "http://x.org/?q=\"a\" ", 6, "http://x.org/?q=\"a\"||"},
-        {"e", "2", "Open File/Folder", "\"C:\\My Files\\a.exe\" -x \"y\"", 2,
-         "\"C:\\My Files\\a.exe\"|-x \"y\"|"},
+        {"e", "2", "Open File/Folder", "\"C:\\a b\\c\" -x \"y\"", 2, "\"C:\\a b\\c\"|-x \"y\"|"},
         {"e", "32", "Paste Text", "say \"\"hi\"\" now  ", 32, "||say \"\"hi\"\" now "},
         {"e", "7", "Send Email", "mailto:a@b.c  ", 7, "a@b.c ||"},
-        {"e", "17", "Custom Namespace", "\"explorer.exe\" /n,::{645F}", 17,
-         "\"explorer.exe\"|::{645F}|"},
+        {"e", "17", "Custom Namespace", "\"explorer.exe\" /n,::{6}", 17, "\"explorer.exe\"|::{6}|"},
         // The index is a hint only: the caption finds the node, and a drive's letter its node.
         {"e", "x7", "Open File/Folder", "\"C:\\a.exe\" ", 2, "\"C:\\a.exe\"||"},
         {"", "30", "Mute", " ", 28, " ||"},
