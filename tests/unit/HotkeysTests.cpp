@@ -222,9 +222,8 @@ struct Rig {
     // The data of the rows that the combination, typed as hotkey text, runs, "|" between them.
     std::string Press(const std::string& combination) {
         executor.runs.clear();
-        const auto parsed = ParseHotkeyText(combination, kCodePage);
-        EXPECT_TRUE(parsed.has_value()) << combination;
-        hotkeys.DoHotkey(parsed ? port.Owner({parsed->Modifiers, parsed->KeyCode}) : 0);
+        const ParsedHotkey parsed = ParseHotkeyText(combination, kCodePage).value();
+        hotkeys.DoHotkey(port.Owner({parsed.Modifiers, parsed.KeyCode}));
         std::string data;
         for (const auto& run : executor.runs) {
             data += (data.empty() ? "" : "|") + run.second;
