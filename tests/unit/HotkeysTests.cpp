@@ -378,6 +378,10 @@ TEST(EditHotkey, OnlyASelectedRowOpensTheDialogAndEveryAnswerEndsSavedRegistered
         EXPECT_TRUE(rig.state.HotkeysEnabled);
         rig.ExpectAllReleasedAtExit();
     }
+    // The list can lose the row while the dialog is open (an import from another copy).
+    Rig gone("CTRL + A");
+    ApplyCapturedHotkey(gone.list, 2, "#DEL#", gone.hotkeys, gone.store, kCodePage);
+    EXPECT_EQ(HotkeyColumn(gone.list), "CTRL + A");
 }
 
 // Row 0 (outside the list), then rows 3, 1 and 1 of three rows holding CTRL and their number.
