@@ -187,7 +187,9 @@ TEST(ActionEditor, OkHandsOverTheActionRefusesABlankFieldAddsARowWithoutHotkeyAn
     EXPECT_EQ(editor.NodeClick(6), 6);
     EXPECT_EQ(Controls(editor.View()), "off[] on[] off[N/A] hidden[]");
     EXPECT_EQ(editor.View().Help, NodeHelpText(FillActionTree(FakeDriveProbe("e")), 6));
-    // Mute takes no field; Paste Text shows only its own box.
+    // A namespace shows the command it runs; Mute takes no field; Paste Text shows only its box.
+    editor.NodeClick(17);
+    EXPECT_EQ(Controls(editor.View()), "off[] off[explorer.exe /n,/e,] on[] hidden[]");
     editor.NodeClick(30);
     EXPECT_EQ(Controls(editor.View()), "off[] off[N/A] off[N/A] hidden[]");
     editor.NodeClick(32);
