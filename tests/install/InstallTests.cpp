@@ -21,14 +21,10 @@ constexpr wchar_t kUninstallKey[] =
 constexpr wchar_t kMainClass[] = L"TessarinMainWindow";
 constexpr wchar_t kCaption[] = L"Tessarin v" TESSARIN_VERSION;
 
-std::wstring FullPath(const wchar_t* path) {
-    wchar_t full[MAX_PATH * 2] = {};
-    return std::wstring(full, GetFullPathNameW(path, MAX_PATH * 2, full, nullptr));
-}
-
 // Both made by scripts/package; the test runs in the folder the paths are relative to.
 const std::wstring gInstaller = TESSARIN_INSTALLER;
-const std::wstring gPortable = FullPath(TESSARIN_PORTABLE_FOLDER L"\\" TESSARIN_PACKAGE_FILE_NAME);
+const std::wstring gPortable =
+    std::filesystem::absolute(TESSARIN_PORTABLE_FOLDER L"\\" TESSARIN_PACKAGE_FILE_NAME).wstring();
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -65,15 +61,10 @@ const std::wstring gShortcut = ShellFolder(CSIDL_COMMON_PROGRAMS, L"Tessarin.lnk
 // Asked before the first test: what a failed test leaves installed must not skip the rest.
 const bool gInstalledBefore = KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || Exists(gProgram);
 
+// Started in the temporary folder, which holds nothing the packages install or remove.
 PROCESS_INFORMATION Launch(const std::wstring& program, const std::wstring& arguments,
                            DWORD flags) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    // The command line lasts until the call returns, which is as long as it needs to.
-    CreateProcessW(program.c_str(), (L"\"" + program + L"\" " + arguments).data(), nullptr, nullptr,
-                   FALSE, flags, nullptr, TempFolder().c_str(), &startup, &process);
-    return process;
+    return StartProcess(L"\"" + program + L"\" " + arguments, flags, TempFolder().c_str());
 }
 
 class Packages : public ::testing::Test {

@@ -74,12 +74,14 @@ inline bool WaitFor(const std::function<bool()>& condition, int seconds = 15) {
     }
 }
 
-// Starts a program with this command line; a zero hProcess when it could not start.
-inline PROCESS_INFORMATION StartProcess(std::wstring commandLine, DWORD flags = 0) {
+// Starts a program with this command line, in `folder` if one is given; a zero hProcess when it
+// could not start.
+inline PROCESS_INFORMATION StartProcess(std::wstring commandLine, DWORD flags = 0,
+                                        const wchar_t* folder = nullptr) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+    CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, folder,
                    &startup, &process);
     return process;
 }
