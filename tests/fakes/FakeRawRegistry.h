@@ -11,8 +11,8 @@
 namespace tessarin::fakes {
 
 // An in-memory registry: keys under any root, key paths and value names matched without
-// regard to case, and the rights each key was opened with enforced. Writing a value can be told
-// to fail, and a root made read-only, as HKEY_LOCAL_MACHINE is without administrator rights.
+// regard to case, and the rights each key was opened with enforced. A root can be made read-only,
+// as HKEY_LOCAL_MACHINE is without administrator rights.
 class FakeRawRegistry : public RawRegistry {
   public:
     using Values = std::map<std::string, RegistryData>;  // by lower-case name
@@ -32,18 +32,19 @@ class FakeRawRegistry : public RawRegistry {
 
     std::int32_t OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                          RegistryKey& key) override {
-        const std::int32_t status = Refusal(root, access);
-        return status != reg::kSuccess             ? status
-               : keys.count({root, Lower(subKey)}) ? Hand(root, subKey, access, key)
-                                                   : reg::kFileNotFound;
+        return keys.count({root, Lower(subKey)}) ? CreateKey(root, subKey, access, key)
+                                                 : reg::kFileNotFound;
     }
     std::int32_t CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                            RegistryKey& key) override {
-        if (const std::int32_t status = Refusal(root, access)) {
-            return status;
+        const std::uint32_t readRights = reg::kQueryValue | reg::kEnumerateSubKeys | reg::kNotify;
+        if (readOnlyRoots.count(root) && (access & ~readRights)) {
+            return reg::kAccessDenied;
         }
         keys[{root, Lower(subKey)}];
-        return Hand(root, subKey, access, key);
+        key = nextHandle_++;
+        open_[key] = {{root, Lower(subKey)}, access};
+        return reg::kSuccess;
     }
     void CloseKey(RegistryKey key) override { open_.erase(key); }
 
@@ -65,7 +66,7 @@ class FakeRawRegistry : public RawRegistry {
     }
     std::int32_t SetValue(RegistryKey key, const std::string& name,
                           const RegistryData& data) override {
-        const std::int32_t status = setValueFails ? reg::kAccessDenied : Use(key, reg::kSetValue);
+        const std::int32_t status = Use(key, reg::kSetValue);
         if (status == reg::kSuccess) {
             Opened(key)[Lower(name)] = data;
         }
@@ -90,8 +91,6 @@ class FakeRawRegistry : public RawRegistry {
     std::string ExpandEnvironment(const std::string& text) override { return "expanded " + text; }
 
     std::map<Place, Values> keys;
-    // SetValue answers "access denied" instead of doing its work.
-    bool setValueFails = false;
     // Roots where only reading and listing are allowed.
     std::set<std::int32_t> readOnlyRoots;
 
@@ -101,17 +100,6 @@ class FakeRawRegistry : public RawRegistry {
             c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         }
         return text;
-    }
-    std::int32_t Refusal(std::int32_t root, std::uint32_t access) const {
-        const std::uint32_t readRights = reg::kQueryValue | reg::kEnumerateSubKeys | reg::kNotify;
-        return readOnlyRoots.count(root) && (access & ~readRights) ? reg::kAccessDenied
-                                                                   : reg::kSuccess;
-    }
-    std::int32_t Hand(std::int32_t root, const std::string& path, std::uint32_t access,
-                      RegistryKey& key) {
-        key = nextHandle_++;
-        open_[key] = {{root, Lower(path)}, access};
-        return reg::kSuccess;
     }
     // Whether the key is open with the right.
     std::int32_t Use(RegistryKey key, std::uint32_t right) const {

@@ -76,41 +76,34 @@ class FakeProfileFile : public ProfileFile {
 class FaultyStore : public MemorySettingsStore {
   public:
     enum class Fault { Stop, FailSilently, FailOnce };
-    struct Stopped {};
 
     FaultyStore(const MemorySettingsStore& start, std::size_t faultAt, Fault fault)
         : MemorySettingsStore(start), faultAt_(faultAt), fault_(fault) {}
 
     void SaveSetting(const std::string& section, const std::string& key,
                      const std::string& value) override {
-        if (Allowed()) {
-            MemorySettingsStore::SaveSetting(section, key, value);
-        }
+        Allowed() ? MemorySettingsStore::SaveSetting(section, key, value) : void();
     }
     void DeleteSetting(const std::string& section, const std::string& key) override {
-        if (Allowed()) {
-            MemorySettingsStore::DeleteSetting(section, key);
-        }
+        Allowed() ? MemorySettingsStore::DeleteSetting(section, key) : void();
     }
     void DeleteSection(const std::string& section) override {
-        if (Allowed()) {
-            MemorySettingsStore::DeleteSection(section);
-        }
+        Allowed() ? MemorySettingsStore::DeleteSection(section) : void();
     }
-    std::size_t Changes() const { return changes_; }
+    std::size_t changes = 0;
 
   private:
+    // A stop is thrown as the fault itself.
     bool Allowed() {
-        const std::size_t change = changes_++;
+        const std::size_t change = changes++;
         if (change >= faultAt_ && fault_ == Fault::Stop) {
-            throw Stopped{};
+            throw fault_;
         }
         return fault_ == Fault::FailOnce ? change != faultAt_ : change < faultAt_;
     }
 
     std::size_t faultAt_;
     Fault fault_;
-    std::size_t changes_ = 0;
 };
 
 // The four keys of one stored position.
@@ -277,12 +270,11 @@ TEST(ActionStore, CutShortAtAnyChangeLeavesTheOldListOrTheNewOne) {
                 FaultyStore faulty(before, k, fault);
                 try {
                     run(faulty);
-                } catch (const FaultyStore::Stopped&) {
+                } catch (FaultyStore::Fault) {
                 }
-                made = faulty.Changes();
+                made = faulty.changes;
                 MemorySettingsStore store = faulty;  // what was stored when the fault struck
-                SCOPED_TRACE(std::to_string(oldCount) + " -> " + std::to_string(newCount) +
-                             ", fault at " + std::to_string(k));
+                SCOPED_TRACE(testing::Message() << oldCount << " -> " << newCount << ", at " << k);
                 const Rows loaded = Load(store);
                 ASSERT_TRUE(loaded == newRows || (loaded == oldRows && !finishing));
                 run(store);
