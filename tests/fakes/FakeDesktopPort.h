@@ -18,7 +18,7 @@ class FakeDesktopPort : public DesktopPort {
     struct Window {
         WindowHandle Handle = 0;
         std::string Class;
-        std::uint32_t Style = desk::kWsVisible, ExStyle = 0, ProcessId = 0, ThreadId = 0,
+        std::uint32_t ProcessId = 0, ThreadId = 0, Style = desk::kWsVisible, ExStyle = 0,
                       ShowState = 1;
     };
 
@@ -90,25 +90,24 @@ class FakeDesktopPort : public DesktopPort {
     }
     ProcessHandle OpenProcess(std::uint32_t access, bool, std::uint32_t process) override {
         const bool opens = access == desk::kProcessTerminateAndSynchronize;
-        return opens ? (openProcesses.insert(process), 0x9000 + process) : 0;
+        return opens ? (openProcesses.insert(process), process) : 0;
     }
     bool TerminateProcess(ProcessHandle process, std::uint32_t exitCode) override {
-        const bool open = openProcesses.count(Id(process)) != 0;
-        return open && (terminated.emplace_back(Id(process), exitCode), true);
+        const bool open = openProcesses.count(process) != 0;
+        return open && (terminated.emplace_back(std::uint32_t(process), exitCode), true);
     }
-    void CloseHandle(ProcessHandle process) override { openProcesses.erase(Id(process)); }
+    void CloseHandle(ProcessHandle process) override { openProcesses.erase(process); }
     bool PumpMessages() override { return ++pumps < quitAtPump || quitAtPump == 0; }
     bool Wait(std::uint32_t) override {
-        const bool typed = std::count(keys.begin(), keys.end(), desk::kVkV) != 0;
         const bool running = PumpMessages();
-        if (running && typed && At(foreground).Class == "IEFrame") {
+        if (running && !keys.empty() && At(foreground).Class == "IEFrame") {
             received.emplace_back(foreground, "paste " + clipboard.value_or(""));
         }
         return running;
     }
 
     std::vector<Window> windows;  // topmost first
-    WindowHandle foreground = 0, taskbar = 0;
+    WindowHandle foreground = 0, taskbar = 0x800;
     std::map<std::uint32_t, WindowHandle> focus;  // the focus control of each thread
     bool taskbarVisible = true, clipboardUnreadable = false;
     std::optional<std::string> clipboard;
@@ -116,7 +115,7 @@ class FakeDesktopPort : public DesktopPort {
     // PumpMessages or Wait call that meets WM_QUIT.
     int refusedPress = 0, failingWrite = 0, quitAtPump = 0, pumps = 0, writes = 0;
     std::uint32_t attachedTo = 0;
-    std::set<std::uint32_t> openProcesses;
+    std::set<ProcessHandle> openProcesses;
     std::vector<int> keys;
     std::vector<std::pair<WindowHandle, std::string>> received;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> terminated;  // process, exit code
@@ -127,8 +126,7 @@ class FakeDesktopPort : public DesktopPort {
         const auto found = std::find_if(windows.begin(), windows.end(), is);
         return handle == 0 || found == windows.end() ? nullptr : &*found;
     }
-    static std::uint32_t Id(ProcessHandle process) { return std::uint32_t(process - 0x9000); }
-    Window At(WindowHandle handle) { return Find(handle) ? *Find(handle) : Window{0, "", 0}; }
+    Window At(WindowHandle handle) { return Find(handle) ? *Find(handle) : Window{0, "", 0, 0, 0}; }
     bool Write(const std::optional<std::string>& content) {
         const bool fails = ++writes == failingWrite;
         clipboard = fails ? clipboard : content;

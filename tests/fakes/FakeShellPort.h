@@ -30,15 +30,14 @@ class FakeShellPort : public ShellPort {
     }
     bool CreateEmptyFile(const std::string& path) override { return files.insert(path), true; }
     void RemoveFile(const std::string& path) override { files.erase(path); }
-    void ShowMessage(const std::string& text, const std::string& title, int style) override {
-        messages.push_back(text + "|" + title + "|" + std::to_string(style));
-    }
+    void ShowMessage(const std::string&, const std::string&, int) override { ++messages; }
 
     std::vector<ShellRequest> launches;
-    std::vector<std::string> connections, processes, messages;
+    std::vector<std::string> connections, processes;
     std::set<std::string> files;
     std::map<std::string, std::uint32_t> attributes;
     std::uint32_t connectResult = 0;
+    int messages = 0;
     bool processStarts = true;
     FoundProgram browser{42, std::string("C:\\Browser\\browser.exe\0junk", 27)};  // NUL-padded
     SystemVersion version{1, 10, 2};

@@ -8,15 +8,13 @@ namespace tessarin {
 namespace {
 
 TEST(JoinActionData, CollapsesQuotePairsInTheCommandAndAlwaysWritesTheSeparator) {
-    const struct {
-        std::string Command, Parameters, Data;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {"", "", " "},
         {R"(a""b""""c)", "", R"(a"b""c )"},
         {"cmd", R"(say ""hi"")", R"(cmd say ""hi"")"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(JoinActionData(c.Command, c.Parameters), c.Data) << c.Command;
+    for (const auto& [command, parameters, data] : cases) {
+        EXPECT_EQ(JoinActionData(command, parameters), data) << command;
     }
 }
 
@@ -24,9 +22,8 @@ TEST(JoinActionData, CollapsesQuotePairsInTheCommandAndAlwaysWritesTheSeparator)
 // character after it. Without such a quote the editor takes the whole string, less its quotes,
 // for the command; the executor takes all but the first character for the parameters.
 TEST(SplitActionData, CutsAfterTheFirstQuoteFromTheSecondCharacterOn) {
-    const struct {
-        std::string Data, Command, Parameters, ExecutorParameters;
-    } cases[] = {
+    // data, the editor's command and parameters, the executor's parameters without a quote
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {R"("C:\a.exe"  "p q" )", R"("C:\a.exe")", R"( "p q" )", ""},
         {R"(x"y z)", R"(x")", " z", ""},
         {"\"a\"\xF0\x9F\x98\x80-x", "\"a\"", "-x", ""},
@@ -36,14 +33,14 @@ TEST(SplitActionData, CutsAfterTheFirstQuoteFromTheSecondCharacterOn) {
         {"\xC3\xA9mu", "\xC3\xA9mu", "", "mu"},
         {"", "", "", ""},
     };
-    for (const auto& c : cases) {
-        const SplitData split = SplitActionData(c.Data);
-        EXPECT_EQ(split.Command, c.Command) << c.Data;
-        EXPECT_EQ(split.Parameters, c.Parameters) << c.Data;
-        const bool quoted = c.Data.find('"', 1) != std::string::npos;
-        const ExecutorSplit executor = SplitForExecution(c.Data);
-        EXPECT_EQ(executor.CommandPart, quoted ? c.Command : "") << c.Data;
-        EXPECT_EQ(executor.ParameterPart, quoted ? c.Parameters : c.ExecutorParameters) << c.Data;
+    for (const auto& [data, command, parameters, executorParameters] : cases) {
+        const SplitData split = SplitActionData(data);
+        EXPECT_EQ(split.Command, command) << data;
+        EXPECT_EQ(split.Parameters, parameters) << data;
+        const bool quoted = data.find('"', 1) != std::string::npos;
+        const ExecutorSplit executor = SplitForExecution(data);
+        EXPECT_EQ(executor.CommandPart, quoted ? command : "") << data;
+        EXPECT_EQ(executor.ParameterPart, quoted ? parameters : executorParameters) << data;
     }
 }
 

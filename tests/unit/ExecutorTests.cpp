@@ -49,7 +49,6 @@ TEST(ExecuteAction, EachCaptionRunsItsActionOnlyWithDataAndTheExactCaption) {
         for (const auto& [asked, data] : std::vector<std::pair<std::string, std::string>>{
                  {caption, "E: "}, {caption, ""}, {caption + " ", "E: "}, {"x" + caption, "E: "}}) {
             Rig rig;
-            rig.desktop.taskbar = 0x800;
             rig.executor.ExecuteAction(asked, data);
             EXPECT_EQ(done(rig), asked == caption && !data.empty()) << asked;
         }
@@ -64,8 +63,6 @@ TEST(ExecuteAction, ShowModeFollowsTheOpenModeOptionsTheLaterTickWinning) {
         {{true, false, false, true}, {1, 4, 1}, 3, 3},
         {{true, true, false, true}, {1, 4, 2}, 9, 1},
         {{true, false, true, true}, {0, 10, 2}, 6, 6}};
-    const ShellRequest applet{0, "open", "\"rundll32.exe\"",
-                              "shell32.dll,Control_RunDLL netcpl.cpl,,0"};
     // The NT row is the one whose file opens restored.
     for (const auto& [options, version, file, others] : cases) {
         Rig rig;
@@ -75,7 +72,8 @@ TEST(ExecuteAction, ShowModeFollowsTheOpenModeOptionsTheLaterTickWinning) {
         rig.executor.ExecuteAction("Network", "\"explorer.exe\" /n,::{X}");
         rig.executor.ExecuteAction("Open System Properties", "\"rundll32.exe\" sysdm.cpl");
         const ShellRequest network =
-            file == 9 ? Request("explorer.exe", "/n,::{X}", others) : applet;
+            file == 9 ? Request("explorer.exe", "/n,::{X}", others)
+                      : Request("\"rundll32.exe\"", "shell32.dll,Control_RunDLL netcpl.cpl,,0", 0);
         EXPECT_EQ(rig.shell.launches, (Requests{Request("\"a.exe\"", "-x", file), network,
                                                 Request("\"rundll32.exe\"", "sysdm.cpl", others)}));
     }
@@ -101,43 +99,34 @@ TEST(ExecuteAction, OpensFilesAsTheyAreFoldersThroughExplorerAndSharesOnceConnec
         rig.executor.ExecuteAction("Open File/Folder", data);
         EXPECT_EQ(rig.shell.connections, data[2] == '\\' ? Strings{"\\\\s\\x"} : Strings{});
         EXPECT_EQ(rig.shell.launches, launched) << data;
-        EXPECT_EQ(rig.shell.messages.size(), launched.empty() ? 1u : 0u) << data;
+        EXPECT_EQ(rig.shell.messages, launched.empty() ? 1 : 0) << data;
     }
 }
 
+// A cancelled prompt launches nothing; a browser argument with a blank is quoted.
 TEST(ExecuteAction, SearchesOpenTheQueryInTheBrowserOrElseThroughTheShell) {
     const std::string google = "http://www.google.com/search?ie=UTF-16&oe=UTF-16&q=a%20b&lr=";
-    const std::string yahoo = "http://search.yahoo.com/search?p=a%20b&ei=UTF-16&fr=fp-top";
-    // caption, browser found, its process starts, the request
+    const std::string yahoo = "http://search.yahoo.com/search?p=a b&ei=UTF-16&fr=fp-top";
+    // caption, browser found, its process starts, the request (none: the prompt is cancelled)
     const std::tuple<const char*, bool, bool, std::string> cases[] = {
-        {"Search Google", true, true, google},
-        {"Search Yahoo", true, true, yahoo},
-        {"Search Google", false, true, google},
-        {"Search Google", true, false, google}};
+        {"Search Google", true, true, google},  {"Search Yahoo", true, true, yahoo},
+        {"Search Google", false, true, google}, {"Search Google", true, false, google},
+        {"Search Yahoo", true, true, ""},       {"Send Email Dialog", true, true, ""}};
     for (const auto& [caption, found, starts, url] : cases) {
         Rig rig;
         rig.shell.browser.Code = found ? 42 : 31;
         rig.shell.processStarts = starts;
-        rig.query = " a%20b ";
+        rig.query = url.empty() ? "" : url == yahoo ? " a b " : " a%20b ";
         rig.executor.ExecuteAction(caption, " ");
-        EXPECT_EQ(rig.shell.processes,
-                  found ? Strings{"C:\\Browser\\browser.exe| " + url} : Strings{});
+        const std::string argument = url == yahoo ? '"' + url + '"' : url;
+        EXPECT_EQ(rig.shell.processes, found && !url.empty()
+                                           ? Strings{"C:\\Browser\\browser.exe| " + argument}
+                                           : Strings{});
         EXPECT_EQ(rig.shell.launches,
-                  found && starts ? Requests{} : Requests{Request(url, "", 10)});
+                  (found && starts) || url.empty() ? Requests{} : Requests{Request(url, "", 10)});
         EXPECT_TRUE(rig.shell.files.empty());
         EXPECT_TRUE(rig.state.sSearchQuery.empty());
     }
-}
-
-// A prompt cancelled launches nothing; a browser argument with a blank is quoted.
-TEST(ExecuteAction, CancelledPromptsLaunchNothingAndBrowserArgumentsAreQuoted) {
-    Rig rig;
-    rig.executor.ExecuteAction("Search Yahoo", " ");
-    rig.executor.ExecuteAction("Send Email Dialog", " ");
-    EXPECT_TRUE(rig.shell.launches.empty());
-    EXPECT_TRUE(rig.executor.LaunchInBrowser("C:\\Program Files\\a.htm"));
-    EXPECT_EQ(rig.shell.processes,
-              Strings{"C:\\Browser\\browser.exe| \"C:\\Program Files\\a.htm\""});
 }
 
 }  // namespace

@@ -9,22 +9,17 @@ namespace tessarin {
 namespace {
 
 using Received = std::vector<std::pair<WindowHandle, std::string>>;
-using Action = void (*)(WindowActions&);
+using W = WindowActions;
+using Action = void (W::*)();
 using Text = std::optional<std::string>;
 
 constexpr WindowHandle kMain = 0x500, kEditor = 0x600, kBrowser = 0x700;
-const Action kUser = [](WindowActions& a) { a.SwitchUser(); };
-const Action kPaste = [](WindowActions& a) { a.PasteText("x"); };
-const Action kMaximize = [](WindowActions& a) { a.MaximizeRestoreWindow(); };
-const Action kMinimize = [](WindowActions& a) { a.MinimizeWindow(); };
-const Action kClose = [](WindowActions& a) { a.CloseWindow(); };
-const Action kToggle = [](WindowActions& a) { a.ToggleHidden(); };
 
 struct Rig {
     Rig() {
-        desktop.windows = {{kMain, "TessarinMain", desk::kWsVisible, 0, 40, 1},
-                           {kEditor, "Notepad", desk::kWsVisible, 0, 41, 7},
-                           {kBrowser, "IEFrame", desk::kWsVisible, 0, 42, 8}};
+        desktop.windows = {{kMain, "TessarinMain", 40, 1},
+                           {kEditor, "Notepad", 41, 7},
+                           {kBrowser, "IEFrame", 42, 8}};
         desktop.focus = {{1, 0x501}, {7, 0x601}};
     }
     fakes::FakeDesktopPort desktop;
@@ -35,15 +30,15 @@ struct Rig {
 // Ctrl, Shift and Alt of the hotkey go up first; a press the system refuses ends the sequence,
 // and whatever is held then is let go.
 TEST(WindowActions, KeySequencesReleaseEveryKeyTheyPress) {
-    const std::tuple<Action, int, std::vector<int>> cases[] = {
-        {kUser, 0, {-0x11, -0x10, -0xA4, 0x5B, 0x4C, -0x5B, -0x4C}},
-        {kPaste, 0, {-0x11, -0x10, -0xA4, 0x11, 0x56, -0x56, -0x11}},
-        {kUser, 0x4C, {-0x11, -0x10, -0xA4, 0x5B, 0x4C, -0x5B}}};
-    for (const auto& [run, refused, keys] : cases) {
+    const std::tuple<bool, int, std::vector<int>> cases[] = {
+        {false, 0, {-0x11, -0x10, -0xA4, 0x5B, 0x4C, -0x5B, -0x4C}},
+        {true, 0, {-0x11, -0x10, -0xA4, 0x11, 0x56, -0x56, -0x11}},
+        {false, 0x4C, {-0x11, -0x10, -0xA4, 0x5B, 0x4C, -0x5B}}};
+    for (const auto& [paste, refused, keys] : cases) {
         Rig rig;
         rig.desktop.foreground = kBrowser;
         rig.desktop.refusedPress = refused;
-        run(rig.actions);
+        paste ? void(rig.actions.PasteText("x")) : rig.actions.SwitchUser();
         EXPECT_EQ(rig.desktop.keys, keys);
     }
 }
@@ -79,42 +74,41 @@ TEST(WindowActions, PasteReachesTheFocusedControlAndGivesTheClipboardBack) {
 // for closed. A hidden taskbar shows again.
 TEST(WindowActions, ForegroundWindowActionsSpareOnlyTheMainWindowFromSizing) {
     const std::tuple<WindowHandle, std::uint32_t, Action, std::uint32_t> cases[] = {
-        {kEditor, 3, kMaximize, 1}, {kMain, 1, kMaximize, 1}, {kEditor, 1, kMinimize, 2},
-        {kMain, 1, kMinimize, 1},   {kMain, 1, kClose, 0},    {0, 1, kClose, 1}};
+        {kEditor, 3, &W::MaximizeRestoreWindow, 1},
+        {kMain, 1, &W::MaximizeRestoreWindow, 1},
+        {kEditor, 1, &W::MinimizeWindow, 2},
+        {kMain, 1, &W::MinimizeWindow, 1},
+        {kMain, 1, &W::CloseWindow, 0},
+        {0, 1, &W::CloseWindow, 1},
+        {kEditor, 1, &W::ShowHideTaskbar, 1}};
     for (const auto& [foreground, state, run, after] : cases) {
         Rig rig;
         rig.desktop.foreground = foreground;
+        rig.desktop.taskbarVisible = false;
         for (auto& window : rig.desktop.windows) {
             window.ShowState = state;
         }
-        run(rig.actions);
+        (rig.actions.*run)();
         for (const auto& window : rig.desktop.windows) {
             EXPECT_EQ(window.ShowState, window.Handle == foreground && after ? after : state);
         }
         EXPECT_EQ(rig.desktop.received, (after ? Received{} : Received{{foreground, "close"}}));
+        EXPECT_EQ(rig.desktop.taskbarVisible, run == &W::ShowHideTaskbar);
     }
-    Rig rig;
-    rig.desktop.taskbar = 0x800;
-    rig.desktop.taskbarVisible = false;
-    rig.actions.ShowHideTaskbar();
-    EXPECT_TRUE(rig.desktop.taskbarVisible);
 }
 
 // Explorer reads a DWORD whatever was stored; an absent value counts as "not shown".
 TEST(WindowActions, HiddenFilesActionsWriteADword) {
     const char* advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
     const std::tuple<std::optional<RegistryData>, Action, int> cases[] = {
-        {std::nullopt, kToggle, 1},
-        {RegistryData{reg::kSz, "1", {}}, kToggle, 0},
-        {RegistryData{reg::kDword, {}, {1, 0, 0, 0}}, [](WindowActions& a) { a.HideHidden(); }, 0},
-        {std::nullopt, [](WindowActions& a) { a.ShowHidden(); }, 1},
-    };
+        {std::nullopt, &W::ToggleHidden, 1},
+        {RegistryData{reg::kSz, "1", {}}, &W::ToggleHidden, 0},
+        {RegistryData{reg::kDword, {}, {1, 0, 0, 0}}, &W::HideHidden, 0},
+        {std::nullopt, &W::ShowHidden, 1}};
     for (const auto& [stored, run, written] : cases) {
         Rig rig;
-        if (stored) {
-            rig.registry.Put(reg::kCurrentUser, advanced, "Hidden", *stored);
-        }
-        run(rig.actions);
+        stored ? rig.registry.Put(reg::kCurrentUser, advanced, "Hidden", *stored) : void();
+        (rig.actions.*run)();
         const RegistryData* value = rig.registry.Find(reg::kCurrentUser, advanced, "Hidden");
         EXPECT_EQ(value ? *value : RegistryData{},
                   (RegistryData{reg::kDword, {}, {std::uint8_t(written), 0, 0, 0}}));
@@ -128,15 +122,13 @@ TEST(WindowActions, BrowserWalkEndsEachBrowserProcessOnceFromTheForegroundDown) 
     using Ended = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
     for (const int quitAtPump : {0, 2}) {
         Rig rig;
-        const std::uint32_t visible = desk::kWsVisible;
-        rig.desktop.windows = {
-            {0x10, "IEFrame", visible, 0, 50},  // above the foreground
-            {0x11, "Notepad", visible, 0, 51},
-            {0x12, "IEFrame", visible, 0, 52},
-            {0x13, "MozillaWindowClass", visible, 0, 52},
-            {0x14, "MozillaWindowClass", 0, 0, 53},  // hidden
-            {0x15, "MozillaWindowClass", 0, desk::kWsExAppWindow, 54},
-        };
+        // The first frame is above the foreground, the last two are hidden.
+        rig.desktop.windows = {{0x10, "IEFrame", 50},
+                               {0x11, "Notepad", 51},
+                               {0x12, "IEFrame", 52},
+                               {0x13, "MozillaWindowClass", 52},
+                               {0x14, "MozillaWindowClass", 53, 0, 0},
+                               {0x15, "MozillaWindowClass", 54, 0, 0, desk::kWsExAppWindow}};
         rig.desktop.foreground = 0x11;
         rig.desktop.quitAtPump = quitAtPump;
         rig.actions.KillIEandNetscape();
