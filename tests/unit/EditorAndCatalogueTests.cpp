@@ -48,10 +48,8 @@ TEST(Catalogue, ListsEachCdRomDriveButAUnderBothCdSections) {
             probe.SetDriveType(letter, type);
         }
         const CatalogueTree tree = FillActionTree(probe);
-        EXPECT_NE(
-            Texts(tree).find("|Switch User|CD Eject|" + drives + "CD Close|" + drives + "Audio|"),
-            std::string::npos)
-            << cdRoms;
+        const std::string cd = "|Switch User|CD Eject|" + drives + "CD Close|" + drives + "Audio|";
+        EXPECT_NE(Texts(tree).find(cd), std::string::npos) << cdRoms;
         EXPECT_EQ(tree[23].Icon, drives.empty() ? 5 : 4) << cdRoms;
     }
 }
