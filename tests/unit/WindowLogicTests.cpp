@@ -162,8 +162,7 @@ TEST(PopupMenu, EntriesFollowTheGroupOrderKeepListOrderAndRunWhatThePopupShowed)
 
 // A double-byte page in miniature: katakana A is 0x83 0x41 in Shift-JIS, a trail byte that
 // reads as the letter A.
-class DoubleBytePage : public CodePage {
-  public:
+struct DoubleBytePage final : CodePage {
     std::string ToAnsi(std::string_view utf8) const override {
         return utf8 == "\xE3\x82\xA2" ? "\x83\x41" : Windows1252CodePage().ToAnsi(utf8);
     }
