@@ -1,9 +1,8 @@
 #pragma once
 
 // What the Windows tests share: the small test programs built beside every test executable, the
-// waits and files, and the registry: plain value helpers, a key read with the exact encoding of
-// what was written, and the user's own store and Run entries set aside while a test suite runs,
-// so the tests are safe on a real machine.
+// waits and files, and the registry: plain value helpers, and the user's own store and Run
+// entries set aside while a test suite runs, so the tests are safe on a real machine.
 
 #include <windows.h>
 
@@ -13,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -138,46 +136,6 @@ inline void Store(HKEY root, const std::wstring& path, const std::wstring& name,
     ASSERT_EQ(RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_SZ, value.c_str(),
                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
-}
-
-struct RegistryValue {
-    DWORD Type = REG_NONE;
-    std::vector<BYTE> Data;
-
-    friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
-};
-
-// Every value below root\path (none when the key does not exist), type and bytes as stored, by
-// the path below the key, a backslash and the value name ("" for the default value).
-inline std::map<std::wstring, RegistryValue> ReadRegistryTree(HKEY root, const std::wstring& path,
-                                                              const std::wstring& below = {}) {
-    std::map<std::wstring, RegistryValue> tree;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return tree;
-    }
-    DWORD maxData = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                     &maxData, nullptr, nullptr);
-    wchar_t name[16384];  // the longest name a key or value can have, and its terminator
-    for (DWORD i = 0;; ++i) {
-        DWORD size = 16384;
-        DWORD dataSize = maxData + 2;
-        RegistryValue value{REG_NONE, std::vector<BYTE>(dataSize)};
-        if (RegEnumValueW(key, i, name, &size, nullptr, &value.Type, value.Data.data(),
-                          &dataSize) != ERROR_SUCCESS) {
-            break;
-        }
-        value.Data.resize(dataSize);
-        tree[below + L"\\" + std::wstring(name, size)] = value;
-    }
-    for (DWORD i = 0, size = 16384;
-         RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, size = 16384) {
-        tree.merge(ReadRegistryTree(root, path + L"\\" + name, below + L"\\" + name));
-    }
-    RegCloseKey(key);
-    return tree;
 }
 
 // HKCU\Software\Tessarin and both Run entries, set aside under a suite's own key for the suite's

@@ -58,17 +58,32 @@ bool PumpUntil(const std::function<bool()>& done) {
 constexpr char kApplication[] = "Tessarin Store Tests";
 const std::wstring kRoot = L"Software\\Tessarin Store Tests";
 
-using Raw = testsupport::RegistryValue;
-
 // The characters' bytes, with no terminator unless the text holds one.
 std::vector<BYTE> Utf16(std::wstring_view text) {
     const auto* first = reinterpret_cast<const BYTE*>(text.data());
     return {first, first + text.size() * sizeof(wchar_t)};
 }
 
-// A value below the tests' key exactly as stored; REG_NONE when there is none.
+// A value below the tests' key exactly as stored, type and bytes, with no terminator added;
+// REG_NONE when there is none.
+struct Raw {
+    DWORD Type = REG_NONE;
+    std::vector<BYTE> Data;
+
+    friend bool operator==(const Raw&, const Raw&) = default;
+};
+
 Raw Get(const std::wstring& section, const std::wstring& name) {
-    return testsupport::ReadRegistryTree(HKEY_CURRENT_USER, kRoot)[section + L"\\" + name];
+    Raw value;
+    HKEY key = nullptr;
+    DWORD size = 0;
+    const bool found =
+        RegOpenKeyExW(HKEY_CURRENT_USER, (kRoot + section).c_str(), 0, KEY_READ, &key) == 0 &&
+        RegQueryValueExW(key, name.c_str(), nullptr, &value.Type, nullptr, &size) == 0;
+    value.Data.resize(size);
+    RegQueryValueExW(key, name.c_str(), nullptr, &value.Type, value.Data.data(), &size);
+    RegCloseKey(key);
+    return found ? value : Raw{};
 }
 
 class Store : public ::testing::Test {
