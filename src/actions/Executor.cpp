@@ -218,7 +218,8 @@ void Executor::OpenApplet(const std::string& data) {
 bool Executor::LaunchInBrowser(const std::string& url) {
     std::intptr_t code = 0;
     const std::string browser = FindDefaultBrowser(code);
-    if (code < 32) {
+    // The system reports a program found only with a value above 32; 32 itself is an error.
+    if (code <= 32) {
         return false;
     }
     return shell_.StartProcess(browser, " " + CommandLineArgument(url));

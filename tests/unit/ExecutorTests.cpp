@@ -114,7 +114,7 @@ TEST(ExecuteAction, SearchesOpenTheQueryInTheBrowserOrElseThroughTheShell) {
         {"Search Yahoo", true, true, ""},       {"Send Email Dialog", true, true, ""}};
     for (const auto& [caption, found, starts, url] : cases) {
         Rig rig;
-        rig.shell.browser.Code = found ? 42 : 31;
+        rig.shell.browser.Code = found ? 42 : 32;  // 32: a library the program needs is missing
         rig.shell.processStarts = starts;
         rig.query = url.empty() ? "" : url == yahoo ? " a b " : " a%20b ";
         rig.executor.ExecuteAction(caption, " ");
