@@ -369,13 +369,12 @@ void App::ExportActions() {
         return;
     }
     const std::optional<std::wstring> path =
-        AskForFile(Window(), {kActionsFileFilter,
-                              L"ini",
-                              L"Tessarin actions.ini",
-                              {},
-                              L"Export Actions",
-                              OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT,
-                              true});
+        AskForFile(Window(), {.Filter = kActionsFileFilter,
+                              .Extension = L"ini",
+                              .Name = L"Tessarin actions.ini",
+                              .Title = L"Export Actions",
+                              .Flags = OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT,
+                              .Save = true});
     if (!path) {
         return;
     }
@@ -391,12 +390,10 @@ void App::ExportActions() {
 
 void App::ImportActions() {
     const std::optional<std::wstring> path =
-        AskForFile(Window(), {kActionsFileFilter,
-                              L"ini",
-                              {},
-                              {},
-                              L"Import Actions",
-                              OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST});
+        AskForFile(Window(), {.Filter = kActionsFileFilter,
+                              .Extension = L"ini",
+                              .Title = L"Import Actions",
+                              .Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST});
     if (!path) {
         return;
     }

@@ -234,8 +234,9 @@ void ActionForm::CmdOk() {
 void ActionForm::CmdBrowseFile() {
     SyncFields();
     const auto chosen =
-        AskForFile(Window(), {L"Program File (*.exe)\0*.exe\0All Files (*.*)\0*.*\0", L"exe",
-                              Widen(editor_->LastBrowsedFile())});
+        AskForFile(Window(), {.Filter = L"Program File (*.exe)\0*.exe\0All Files (*.*)\0*.*\0",
+                              .Extension = L"exe",
+                              .Name = Widen(editor_->LastBrowsedFile())});
     editor_->FileBrowsed(chosen ? std::optional(Narrow(*chosen)) : std::nullopt);
     Render();
 }

@@ -257,12 +257,10 @@ bool TrayIcon::UseChosenIcon(const std::string& path) {
 }
 
 void TrayIcon::ChooseIcon() {
-    if (const auto file = AskForFile(window_, {L"Icon File (*.ico)\0*.ico\0",
-                                               L"ico",
-                                               {},
-                                               ProgramFolder(),
-                                               nullptr,
-                                               OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST})) {
+    if (const auto file = AskForFile(window_, {.Filter = L"Icon File (*.ico)\0*.ico\0",
+                                               .Extension = L"ico",
+                                               .Folder = ProgramFolder(),
+                                               .Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST})) {
         UseChosenIcon(Narrow(*file));
     }
 }
